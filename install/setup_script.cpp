@@ -1,0 +1,277 @@
+#include "install/setup_script.h"
+
+#include <windows.h>
+
+#include "shell/globals.h"
+#include "shell/handles.h"
+#include "shell/services.h"
+
+namespace {
+
+// Windows and the model hold these paths in 80-byte fields.
+constexpr std::size_t MaxShortPath = 79;
+constexpr std::size_t MaxLine = 255;
+
+FixedText<256> ScriptPath;  // SetupDir + "\SETUP.INF"
+
+// A text value of SETUP.INF, cut to 255 characters as the model reads it.
+void ReadText(const char* section, const char* key, const char* def, FixedText<256>& out)
+{
+    GetPrivateProfileStringA(section, key, def, out.data(), static_cast<DWORD>(out.Capacity), ScriptPath);
+}
+
+// A value that must not be cut: false when it is longer than a script line.
+bool ReadWholeLine(const char* section, const char* key, const char* def, FixedText<256>& out)
+{
+    char wide[1024];
+    DWORD length = GetPrivateProfileStringA(section, key, def, wide, sizeof wide, ScriptPath);
+    return length <= MaxLine && out.assignWhole(wide);
+}
+
+template <std::size_t N>
+void ReadField(StringId section, StringId key, const char* def, FixedText<N>& field)
+{
+    FixedText<256> value;
+    ReadText(LoadText(section), LoadText(key), def, value);
+    field.assign(value);  // cut to the field's width
+}
+
+int ReadInt(StringId section, const char* key, int def)
+{
+    return static_cast<int>(GetPrivateProfileIntA(LoadText(section), key, def, ScriptPath));
+}
+
+bool LoadSetupDir()
+{
+    char path[MAX_PATH + 1];
+    DWORD length = GetModuleFileNameA(Instance, path, sizeof path);
+    if (length == 0 || length > MaxShortPath) return false;
+    for (DWORD i = length - 1; i >= 1; --i) {
+        if (path[i] == '\\') {
+            path[i] = '\0';
+            break;
+        }
+    }
+    return SetupDir.assignWhole(path) && ScriptPath.assign(SetupDir).appendWhole("\\SETUP.INF");
+}
+
+// ProgramFilesDir of the system, or the usual folder when it cannot be read.
+void ReadProgramFilesDir(FixedText<81>& base)
+{
+    base.assign("C:\\Program Files");
+    RegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, KEY_ALL_ACCESS,
+                      key.receive()) != ERROR_SUCCESS)
+        return;
+    char value[81];
+    DWORD size = 80;
+    if (RegQueryValueExA(key.get(), "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) !=
+        ERROR_SUCCESS)
+        return;
+    value[size] = '\0';  // the stored value need not end in a terminator
+    base.assign(value);
+}
+
+// The destination: a drive-qualified default lands on the Windows drive; any
+// other goes below the system's program-files folder.
+bool SetInstallDir()
+{
+    FixedText<256> path;
+    if (!ReadWholeLine(LoadText(IDS_MAIN), LoadText(IDS_DEFAULT_PATH), "C:\\ZORVA", path)) return false;
+    if (path.size() > 2 && path[1] == ':') {
+        path[0] = WindowsDir[0];
+        return InstallDir.assignWhole(path);
+    }
+    FixedText<81> base;
+    ReadProgramFilesDir(base);
+    return InstallDir.assignWhole(base) && (path[0] == '\\' || InstallDir.appendWhole("\\")) &&
+           InstallDir.appendWhole(path);
+}
+
+void ReadDiskLabels()
+{
+    DiskCount = 0;
+    for (int i = 0; i < MaxDisks; ++i) {
+        ReadField(IDS_DISK_LABEL, IDS_DISK1 + i, "", Disks[i].Label);
+        if (!Disks[i].Label.empty()) ++DiskCount;
+    }
+}
+
+bool ReadFileCounts()
+{
+    int total = 0;
+    for (int i = 0; i < DiskCount; ++i) {
+        int count = ReadInt(IDS_FILE_COUNTS, LoadText(IDS_DISK1 + i), 0);
+        if (count < 0) count = 0;
+        total += count;
+        if (count > INT16_MAX || total > INT16_MAX) return false;
+        Disks[i].FileCount = static_cast<int16_t>(count);
+    }
+    TotalFileCount = static_cast<int16_t>(total);
+    return true;
+}
+
+void SetFirstEntries()
+{
+    FileEntry* next = static_cast<FileEntry*>(InstallListBase);
+    for (int i = 0; i <= DiskCount; ++i) {
+        Disks[i].FirstEntry = next;
+        if (i < DiskCount) next += Disks[i].FileCount;
+    }
+}
+
+// SourceDir, DestDir and Absolute from the directory keyword of a file line.
+bool ApplyDirectoryKeyword(const char* keyword, FileEntry& entry)
+{
+    for (int k = 0; k < DirectoryKeywordCount; ++k) {
+        if (lstrcmpiA(keyword, LoadText(IDS_ROOT_DIR + k)) != 0) continue;
+        const FixedText<256>& value = DirectoryNames[k];
+        if (!entry.SourceDir.assignWhole(value)) return false;
+        switch (IDS_ROOT_DIR + k) {
+        case IDS_WIN_DIR:
+            entry.Absolute = 1;
+            return entry.DestDir.assignWhole(WindowsDir);
+        case IDS_WIN_SYSTEM_DIR:
+            entry.Absolute = 1;
+            return entry.DestDir.assignWhole(WindowsDir) && entry.DestDir.appendWhole("\\SYSTEM");
+        case IDS_WIN_INF_DIR:
+            entry.Absolute = 1;
+            return entry.DestDir.assignWhole(WindowsDir) && entry.DestDir.appendWhole("\\INF");
+        default:
+            return entry.DestDir.assignWhole(value);
+        }
+    }
+    return true;  // no keyword: the file goes from SetupDir into InstallDir
+}
+
+bool ReadFileEntries()
+{
+    for (int i = 0; i < DiskCount; ++i) {
+        for (int n = 1; n <= Disks[i].FileCount; ++n) {
+            FixedText<16> key;
+            FormatText(key, "%d", n);
+            FixedText<256> line;
+            if (!ReadWholeLine(LoadText(IDS_DISK1 + i), key, "", line)) return false;
+            if (line.empty()) continue;  // the entry stays all zero and names no file
+            FileEntry& entry = Disks[i].FirstEntry[n - 1];
+            FixedText<256> field;
+            const char* position = SplitField(line, field);
+            entry.SourceName.assign(field);
+            position = SplitField(position, field);
+            entry.DestName.assign(field);
+            position = SplitField(position, field);
+            entry.Description.assign(field);
+            SplitField(position, field);
+            if (!ApplyDirectoryKeyword(field, entry)) return false;
+        }
+    }
+    return true;
+}
+
+void ReadGroupItems()
+{
+    GroupItem* item = reinterpret_cast<GroupItem*>(Disks[DiskCount].FirstEntry);
+    for (int k = 0; k < MaxGroupItems; ++k) GroupItems[k] = item + k;
+    GroupItemCount = 0;
+    for (int k = 1; k <= MaxGroupItems; ++k) {
+        FixedText<16> key;
+        FormatText(key, "%d", k);
+        FixedText<256> line;
+        ReadText(LoadText(IDS_PM_INFO), key, "", line);
+        if (line.empty()) break;
+        ++GroupItemCount;
+        FixedText<256> field;
+        const char* position = SplitField(line, field);
+        GroupItems[k - 1]->ItemFile.assign(field);
+        position = SplitField(position, field);
+        GroupItems[k - 1]->ItemTitle.assign(field);
+        SplitField(position, field);
+        GroupItems[k - 1]->ItemExtra.assign(field);
+    }
+}
+
+void ReadStartupTexts()
+{
+    ReadField(IDS_STARTUP, IDS_FILE_NAME, "", StartupFileName);
+    ReadField(IDS_STARTUP, IDS_TITLE, "", StartupTitle);
+    ReadField(IDS_STARTUP, IDS_MFG, "", Mfg);
+    ReadField(IDS_STARTUP, IDS_MOUSE_DRIVER, "", MouseDriver);
+    ReadField(IDS_STARTUP, IDS_MOUSE_INF, "", MouseInf);
+    ReadField(IDS_STARTUP, IDS_DRIVER_DATE, "", DriverDate);
+    ReadField(IDS_STARTUP, IDS_PS2_INF_SECTION, "", PS2InfSection);
+    ReadField(IDS_STARTUP, IDS_SERIAL_INF_SECTION, "", SerialInfSection);
+    ReadField(IDS_STARTUP, IDS_PS2_NAME, "", PS2Name);
+    ReadField(IDS_STARTUP, IDS_SERIAL_NAME, "", SerialName);
+}
+
+bool LoadScript()
+{
+    if (WindowsDir.empty() || WindowsDir.size() > MaxShortPath) return false;
+    if (!LoadSetupDir()) return false;
+    if (!SetInstallDir()) return false;
+    ReadField(IDS_MAIN, IDS_GROUP_NAME, "ZORVA.GRP", GroupName);
+    ReadField(IDS_MAIN, IDS_GROUP_TITLE, "ZORVA", GroupTitle);
+    ReadField(IDS_MAIN, IDS_PRODUCT_NAME, "Zorva", ProductName);
+    MessageCaption.assign(ProductName).append(" ").append(LoadText(IDS_SETUP_PROGRAM));
+    // Kept as the script gives it: a value of 32768 or more is not wrapped
+    // into a negative number that every drive would pass.
+    MinimumSpace = ReadInt(IDS_MAIN, LoadText(IDS_MINIMUM_SPACE), 1024);
+    ReadDiskLabels();
+    for (int k = 0; k < DirectoryKeywordCount; ++k) {
+        ReadText(LoadText(IDS_DIRECTORY_NAME), LoadText(IDS_ROOT_DIR + k), "", DirectoryNames[k]);
+    }
+    if (!ReadFileCounts()) return false;
+    if (!AllocInstallList(TotalFileCount)) return false;
+    SetFirstEntries();
+    if (!ReadFileEntries()) return false;
+    ReadGroupItems();
+    OEM = ReadInt(IDS_MAIN, "OEM", 0);
+    SerialMouse = ReadInt(IDS_MAIN, "DefaultSerialMouse", 1);
+    ReadStartupTexts();
+    return true;
+}
+
+// The installed script lies in the destination directory.
+bool InstalledScriptPath(FixedText<MAX_PATH>& path)
+{
+    return path.assignWhole(InstallDir) && path.appendWhole("\\SETUP.INF");
+}
+
+}  // namespace
+
+int LoadSetupScript()
+{
+    if (LoadScript()) return 1;
+    FreeInstallList();  // nothing of a refused script is used
+    return 0;
+}
+
+const char* SplitField(const char* position, FixedText<256>& field)
+{
+    while (*position == ' ') ++position;
+    std::size_t length = 0;
+    while (position[length] != '\0' && position[length] != ',') ++length;
+    field.clear();
+    for (std::size_t i = 0; i < length && i < field.Capacity - 1; ++i) field[i] = position[i];
+    std::size_t end = length < field.Capacity - 1 ? length : field.Capacity - 1;
+    while (end > 0 && field[end - 1] == ' ') --end;
+    field[end] = '\0';
+    return position[length] == ',' ? position + length + 1 : position + length;
+}
+
+const char* ReadInstalledSetting(const char* section, const char* key, const char* def)
+{
+    static FixedText<256> value;
+    FixedText<MAX_PATH> path;
+    if (!InstalledScriptPath(path)) return value.assign(def);
+    GetPrivateProfileStringA(section, key, def, value.data(), static_cast<DWORD>(value.Capacity), path);
+    return value;
+}
+
+void WriteInstalledSettingOnce(const char* section, const char* key, const char* value)
+{
+    FixedText<MAX_PATH> path;
+    if (!InstalledScriptPath(path)) return;
+    if (*ReadInstalledSetting(section, key, "") != '\0') return;
+    WritePrivateProfileStringA(section, key, value, path);
+}

@@ -1,0 +1,47 @@
+#include "shell/services.h"
+
+#include "shell/globals.h"
+
+const char* LoadText(StringId id)
+{
+    static FixedText<256> buffers[4];
+    static int current = 3;  // so that the first call uses the first buffer
+    current = current < 3 ? current + 1 : 0;
+    FixedText<256>& buffer = buffers[current];
+    if (LoadStringA(Instance, id, buffer.data(), static_cast<int>(buffer.Capacity)) == 0) return nullptr;
+    return buffer;
+}
+
+void ShowNotCompleted(HWND owner)
+{
+    FixedText<256> text;
+    text.assign(ProductName).append(LoadText(IDS_NOT_COMPLETED));
+    MessageBoxA(owner, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+int DirectoryExists(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+}
+
+int AllocInstallList(int16_t n)
+{
+    if (n < 0) return 0;
+    SIZE_T size = n * sizeof(FileEntry) + MaxGroupItems * sizeof(GroupItem);
+    InstallListHandle = GlobalAlloc(GPTR, size);
+    if (InstallListHandle == nullptr) return 0;
+    InstallListBase = GlobalLock(InstallListHandle);
+    return 1;
+}
+
+void FreeInstallList()
+{
+    if (InstallListHandle == nullptr) return;
+    GlobalUnlock(InstallListHandle);
+    GlobalFree(InstallListHandle);
+    // Cleared so that a second release, or a release after a failed load,
+    // cannot free the block twice.
+    InstallListHandle = nullptr;
+    InstallListBase = nullptr;
+}

@@ -1,0 +1,44 @@
+// The program's string table and the small services several parts share.
+#ifndef SETUP_SERVICES_H
+#define SETUP_SERVICES_H
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdint>
+
+#include "resource.h"
+#include "shell/fixed_text.h"
+
+using StringId = uint16_t;
+
+// The text of a string-table entry, or null when the table has none. It lies
+// in one of four buffers used in turn, so it stays valid through the next
+// three calls; a caller that needs it longer copies it.
+const char* LoadText(StringId id);
+
+// The notice that the installation was abandoned, owned by a page.
+void ShowNotCompleted(HWND owner);
+
+// 1 when path names an existing directory, else 0 (a file gives 0).
+int DirectoryExists(const char* path);
+
+// The install-list block for n file entries and the ten group items; 1 on
+// success, 0 when n is negative or the memory is not available.
+int AllocInstallList(int16_t n);
+void FreeInstallList();
+
+// wvsprintfA into a fixed text, cut to its width. The format is always one
+// of the program's own texts, never script or user text.
+template <std::size_t N>
+void FormatText(FixedText<N>& out, const char* format, ...)
+{
+    char wide[1025];  // wvsprintfA writes at most 1024 characters and the terminator
+    va_list args;
+    va_start(args, format);
+    wvsprintfA(wide, format, args);
+    va_end(args);
+    out.assign(wide);
+}
+
+#endif

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Fails when SETUP.EXE imports a function outside the reviewed allow-list of
+# Windows 95/98 functions, or asks for a subsystem version above 4.0.
+# Usage: check-imports.sh SETUP.EXE imports.allow
+set -euo pipefail
+exe=$1 allow=$2
+dump=$(i686-w64-mingw32-objdump -p "$exe")
+status=0
+
+major=$(awk '$1 == "MajorSubsystemVersion" {print $2}' <<<"$dump")
+minor=$(awk '$1 == "MinorSubsystemVersion" {print $2}' <<<"$dump")
+if [ -z "$major" ] || [ $(( major * 100 + minor )) -gt 400 ]; then
+    echo "subsystem version $major.$minor is above 4.0"
+    status=1
+fi
+
+# "DLL Name: KERNEL32.dll" starts a block; its entries end in the function name.
+imports=$(awk '
+    /^\tDLL Name:/ { dll = toupper($3); next }
+    /^\tvma:/ || /^$/ { next }
+    dll != "" && /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ { print dll "!" $3 }
+    /^The Export Tables/ || /^The Function Table/ { dll = "" }' <<<"$dump" | sort -u)
+if [ -z "$imports" ]; then
+    echo "no imports found in $exe"
+    exit 1
+fi
+unexpected=$(comm -23 <(echo "$imports") <(grep -v '^#' "$allow" | sed '/^$/d' | sort -u))
+if [ -n "$unexpected" ]; then
+    echo "imports outside $allow:"
+    echo "$unexpected"
+    status=1
+fi
+echo "$(wc -l <<<"$imports") imports checked"
+exit $status

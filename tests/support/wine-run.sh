@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Test emulator: runs a Windows test executable in a throwaway copy of the
+# template prefix and ends that prefix's wineserver afterwards, so tests can
+# run in parallel and never see each other's registry or files.
+# The executable is copied to C:\test, which is then its program directory.
+# Usage: wine-run.sh TEMPLATE_DIR PROGRAM.exe [ARGS...]
+set -uo pipefail
+template=$(realpath "$1") program=$(realpath "$2")
+shift 2
+work=$(mktemp -d "${TMPDIR:-/tmp}/setup-test.XXXXXX")
+prefix=$work/prefix
+mkdir -p "$prefix"
+tar -xf "$template/private.tar" -C "$prefix"
+(cd "$template/prefix" && cpio -pdl --quiet "$prefix" < "$template/linked.list")
+if [ -n "${DISPLAY:-}" ]; then
+    sed -i '/^"Graphics"="null"$/d' "$prefix/user.reg"
+fi
+mkdir -p "$prefix/drive_c/test"
+cp "$program" "$prefix/drive_c/test/"
+export WINEPREFIX=$prefix WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=${WINEDEBUG:--all}
+# The Unix folder of the prefix, for tests that check files from outside.
+export SETUP_TEST_PREFIX=$prefix
+wine "C:\\test\\$(basename "$program")" "$@"
+rc=$?
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
+rm -rf "$work"
+exit $rc
