@@ -3,8 +3,15 @@
 # template prefix and ends that prefix's wineserver afterwards, so tests can
 # run in parallel and never see each other's registry or files.
 # The executable is copied to C:\test, which is then its program directory.
-# Usage: wine-run.sh TEMPLATE_DIR PROGRAM.exe [ARGS...]
+# With --display the test runs on an X server of its own (Xvfb), where
+# colours read back exactly; otherwise Wine's null display driver serves.
+# Usage: wine-run.sh [--display] TEMPLATE_DIR PROGRAM.exe [ARGS...]
 set -uo pipefail
+if [ "${1:-}" = --display ]; then
+    shift
+    # A server number of its own per process; -a moves on if it is taken.
+    exec xvfb-run -a -n $(( $$ % 5000 + 100 )) -s "-screen 0 1024x768x24" "$0" "$@"
+fi
 template=$(realpath "$1") program=$(realpath "$2")
 shift 2
 work=$(mktemp -d "${TMPDIR:-/tmp}/setup-test.XXXXXX")
