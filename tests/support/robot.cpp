@@ -26,6 +26,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
     return FALSE;
 }
 
+}  // namespace
+
 std::string WindowText(HWND window)
 {
     char text[1024] = "";
@@ -33,7 +35,44 @@ std::string WindowText(HWND window)
     return text;
 }
 
-}  // namespace
+std::string ControlText(HWND page, int controlId)
+{
+    return WindowText(GetDlgItem(page, controlId));
+}
+
+HWND WaitForPage(const char* className, DWORD timeoutMs)
+{
+    HWND page = WaitForWindow(className, nullptr, timeoutMs);
+    if (page == nullptr) return nullptr;
+    // A sent message is handled only once the program's thread waits for
+    // messages again, that is after the page's initialisation.
+    DWORD_PTR ignored;
+    if (!SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored)) return nullptr;
+    return page;
+}
+
+bool WaitForGone(HWND window, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+bool Click(HWND page, int controlId)
+{
+    HWND control = GetDlgItem(page, controlId);
+    if (control == nullptr || !IsWindowEnabled(control) || !IsWindowVisible(control)) return false;
+    return PostMessageA(control, BM_CLICK, 0, 0) != FALSE;
+}
+
+void PressKey(HWND page, WPARAM virtualKey)
+{
+    PostMessageA(page, WM_KEYDOWN, virtualKey, 1);
+    PostMessageA(page, WM_KEYUP, virtualKey, 0xC0000001);
+}
 
 HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs)
 {
@@ -58,7 +97,6 @@ MessageBoxSeen DismissMessageBox(DWORD timeoutMs)
     box.text = WindowText(GetDlgItem(window, 0xFFFF));
     PostMessageA(window, WM_COMMAND, IDOK, 0);
     // Wait until it has gone, so that the next search cannot find it again.
-    DWORD start = GetTickCount();
-    while (IsWindow(window) && GetTickCount() - start < timeoutMs) Sleep(10);
+    WaitForGone(window, timeoutMs);
     return box;
 }

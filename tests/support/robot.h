@@ -24,6 +24,24 @@ HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 1
 // Reads the next message box that appears and presses its OK button.
 MessageBoxSeen DismissMessageBox(DWORD timeoutMs = 10000);
 
+// Waits for a page of the class, and until the program's thread has
+// finished initialising it (it answers messages again); null on time-out.
+HWND WaitForPage(const char* className, DWORD timeoutMs = 10000);
+
+// Waits until a window has gone; false on time-out.
+bool WaitForGone(HWND window, DWORD timeoutMs = 10000);
+
+// A user's click on a button (posted: the click may open a modal box).
+// False, and nothing happens, when the control is greyed or hidden: a user
+// cannot click it.
+bool Click(HWND page, int controlId);
+
+// A key pressed while the page has the keyboard (posted to the page).
+void PressKey(HWND page, WPARAM virtualKey);
+
+std::string ControlText(HWND page, int controlId);
+std::string WindowText(HWND window);
+
 // Runs a robot's work on its own thread; join() waits for it.
 class Robot {
 public:
