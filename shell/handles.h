@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <utility>
 
 template <typename Handle, typename Traits>
@@ -31,6 +32,8 @@ public:
         reset();
         return &handle_;
     }
+    // Gives up ownership, for a close whose result matters.
+    Handle release() { return std::exchange(handle_, Traits::Invalid()); }
     void reset(Handle h = Traits::Invalid())
     {
         if (valid()) Traits::Close(handle_);
@@ -46,5 +49,90 @@ struct RegKeyTraits {
     static void Close(HKEY key) { RegCloseKey(key); }
 };
 using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
+
+// A memory device context (CreateCompatibleDC).
+struct MemoryDCTraits {
+    static HDC Invalid() { return nullptr; }
+    static void Close(HDC dc) { DeleteDC(dc); }
+};
+using MemoryDC = UniqueHandle<HDC, MemoryDCTraits>;
+
+// A GDI object the program created: a brush, pen or bitmap. Stock objects
+// are never put in one. Declare it before the SelectGuard that selects it,
+// so that it is deselected before it is deleted.
+template <typename Object>
+struct GdiObjectTraits {
+    static Object Invalid() { return nullptr; }
+    static void Close(Object object) { DeleteObject(object); }
+};
+using Brush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
+using Pen = UniqueHandle<HPEN, GdiObjectTraits<HPEN>>;
+using Bitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
+
+// Selects an object into a device context for the guard's lifetime, then
+// selects back the object it displaced.
+class SelectGuard {
+public:
+    SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectGuard()
+    {
+        if (previous_ != nullptr) SelectObject(dc_, previous_);
+    }
+    SelectGuard(const SelectGuard&) = delete;
+    SelectGuard& operator=(const SelectGuard&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// The device context of a window's client area (GetDC), released with the
+// window it came from.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC()
+    {
+        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    }
+    WindowDC(WindowDC&& other) noexcept
+        : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    WindowDC& operator=(WindowDC&&) = delete;
+
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// BeginPaint for the lifetime of the object, EndPaint at its end.
+class PaintDC {
+public:
+    explicit PaintDC(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~PaintDC() { EndPaint(window_, &paint_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+
+    HDC get() const { return dc_; }
+    // The area to repaint, in client coordinates.
+    const RECT& area() const { return paint_.rcPaint; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_ = {};
+    HDC dc_;
+};
+
+// A C library stream. A stream that was written is closed through release()
+// and fclose, whose result tells whether the buffered data reached the file.
+struct StdioFileTraits {
+    static FILE* Invalid() { return nullptr; }
+    static void Close(FILE* file) { std::fclose(file); }
+};
+using StdioFile = UniqueHandle<FILE*, StdioFileTraits>;
 
 #endif

@@ -1,0 +1,100 @@
+// The Destination-directory page: shows InstallDir, lets the user browse for
+// another, and on Next accepts only a drive-rooted directory on a drive with
+// room enough that exists or can be created.
+#include <cctype>
+#include <cstdint>
+
+#include "pages/browse_dialog.h"
+#include "pages/pages.h"
+#include "resource.h"
+#include "shell/globals.h"
+#include "shell/page_runner.h"
+#include "shell/services.h"
+
+namespace {
+
+// The longest directory the page takes.
+constexpr std::size_t MaxDirectory = 79;
+
+void Warn(HWND page, StringId text)
+{
+    MessageBoxA(page, LoadText(text), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void InitDirectoryPage(HWND page)
+{
+    FormatProductText(page, IDC_PAGE_TEXT);
+    SetDlgItemTextA(page, IDC_DIRECTORY, InstallDir);
+}
+
+// Free kilobytes of the drive, in 64 bits: later systems report far more
+// than 4 GB. False when the drive cannot tell (no drive, no medium).
+bool FreeKilobytes(const char* root, uint64_t& kilobytes)
+{
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return false;
+    kilobytes = (uint64_t{freeClusters} * bytesPerSector * sectorsPerCluster) >> 10;
+    return true;
+}
+
+void AcceptDirectory(HWND page)
+{
+    PageResult = PageNext;
+
+    // A longer text is refused rather than cut to another directory than
+    // the one the page shows.
+    char text[256] = "";
+    GetDlgItemTextA(page, IDC_DIRECTORY, text, sizeof text);
+    InstallDir.assign(text);
+    if (InstallDir.size() < 3 || InstallDir.size() > MaxDirectory || InstallDir[1] != ':' || InstallDir[2] != '\\')
+        return Warn(page, IDS_CANNOT_CREATE_DIR);
+
+    char root[4] = {static_cast<char>(std::toupper(static_cast<unsigned char>(InstallDir[0]))), ':', '\\', '\0'};
+    bool exists = DirectoryExists(InstallDir) != 0;
+    uint64_t freeKilobytes;
+    if (!FreeKilobytes(root, freeKilobytes)) return Warn(page, IDS_CANNOT_CREATE_DIR);
+    if (MinimumSpace > 0 && freeKilobytes < static_cast<uint64_t>(MinimumSpace))
+        return Warn(page, IDS_NO_FREE_SPACE);
+
+    // An existing directory is used as it is; otherwise only its last
+    // element is created.
+    if (!exists && !CreateDirectoryA(InstallDir, nullptr)) return Warn(page, IDS_CANNOT_CREATE_DIR);
+    SendMessageA(page, WM_CLOSE, 0, 0);
+}
+
+void Browse(HWND page)
+{
+    BrowseForDirectory(page);
+    SetDlgItemTextA(page, IDC_DIRECTORY, InstallDir);
+}
+
+}  // namespace
+
+LRESULT CALLBACK DirectoryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        SetUpPage(page, ScreenWidth, ScreenHeight);
+        return 0;
+    case WM_PAGE_INIT:
+        InitDirectoryPage(page);
+        break;
+    case WM_COMMAND:
+        switch (wParam) {
+        case IDOK:
+            return AcceptDirectory(page), 0;
+        case IDCANCEL:
+            return CancelPage(page), 0;
+        case IDC_BACK:
+            return EndPage(page, PageBack), 0;
+        case IDC_BROWSE:
+            Browse(page);
+            break;
+        }
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(page, message, wParam, lParam);
+}

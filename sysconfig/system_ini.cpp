@@ -1,0 +1,207 @@
+#include "sysconfig/system_ini.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/globals.h"
+#include "shell/handles.h"
+
+namespace {
+
+const char* const MouseLine = "mouse=*vmouse\n";
+
+// One line of system.ini, whatever its length: a line is tested whole, so a
+// piece of a long line can never pass for the mouse line.
+class LineBuffer {
+public:
+    LineBuffer() = default;
+    LineBuffer(const LineBuffer&) = delete;
+    LineBuffer& operator=(const LineBuffer&) = delete;
+    ~LineBuffer() { std::free(text_); }
+
+    const char* c_str() const { return text_ != nullptr ? text_ : ""; }
+    std::size_t length() const { return length_; }
+    void clear()
+    {
+        length_ = 0;
+        if (text_ != nullptr) text_[0] = '\0';
+    }
+
+    // False when the memory is not available; the line is then incomplete.
+    bool append(const char* piece, std::size_t n)
+    {
+        if (length_ + n + 1 > capacity_) {
+            std::size_t capacity = capacity_ != 0 ? capacity_ : 256;
+            while (capacity < length_ + n + 1) {
+                if (capacity > 0x10000000) return false;
+                capacity *= 2;
+            }
+            char* grown = static_cast<char*>(std::malloc(capacity));
+            if (grown == nullptr) return false;
+            if (length_ != 0) std::memcpy(grown, text_, length_);
+            std::free(text_);
+            text_ = grown;
+            capacity_ = capacity;
+        }
+        std::memcpy(text_ + length_, piece, n);
+        length_ += n;
+        text_[length_] = '\0';
+        return true;
+    }
+
+private:
+    char* text_ = nullptr;
+    std::size_t length_ = 0;
+    std::size_t capacity_ = 0;
+};
+
+enum class LineRead { Line, End, Failed };
+
+// The next line with its newline (the last line of the file may lack one).
+// Text mode has turned CR LF into the newline and ends the input at Ctrl-Z.
+LineRead ReadLine(FILE* input, LineBuffer& line)
+{
+    line.clear();
+    char piece[120];
+    while (std::fgets(piece, sizeof piece, input) != nullptr) {
+        std::size_t n = std::strlen(piece);
+        if (!line.append(piece, n)) return LineRead::Failed;
+        if (n > 0 && piece[n - 1] == '\n') return LineRead::Line;
+    }
+    // fgets gives null both at the end and on a read error; a copy that
+    // stopped at an error must not replace the file.
+    if (std::ferror(input) != 0) return LineRead::Failed;
+    return line.length() != 0 ? LineRead::Line : LineRead::End;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+const char* SkipBlanks(const char* text)
+{
+    while (IsBlank(*text)) ++text;
+    return text;
+}
+
+// Whether [begin, end), without the blanks around it, is word, ignoring the
+// case of letters, as the profile functions compare section and key names.
+bool IsWord(const char* begin, const char* end, const char* word)
+{
+    begin = SkipBlanks(begin);
+    while (end > begin && IsBlank(end[-1])) --end;
+    std::size_t length = std::strlen(word);
+    if (static_cast<std::size_t>(end - begin) != length) return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        char a = begin[i], b = word[i];
+        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+bool IsSectionHeader(const char* line)
+{
+    return *SkipBlanks(line) == '[';
+}
+
+bool IsSection(const char* line, const char* name)
+{
+    const char* open = SkipBlanks(line);
+    const char* close = std::strchr(open, ']');
+    return close != nullptr && IsWord(open + 1, close, name);
+}
+
+// The mouse line sets the key "mouse": the text before the first "=". So a
+// comment, a device line that merely mentions a mouse and keys such as
+// "MouseSyncTime" never qualify.
+bool IsMouseLine(const char* line)
+{
+    const char* equals = std::strchr(line, '=');
+    return equals != nullptr && IsWord(line, equals, "mouse");
+}
+
+// Copies system.ini to system.new with the first mouse line of each [386Enh]
+// section replaced; false when the copy is not complete.
+bool CopyWithMouseLine(FILE* input, FILE* output)
+{
+    LineBuffer line;
+    bool searching = false;
+    for (;;) {
+        LineRead read = ReadLine(input, line);
+        if (read == LineRead::Failed) return false;
+        if (read == LineRead::End) return true;
+        const char* text = line.c_str();
+        if (IsSectionHeader(text)) searching = IsSection(text, "386Enh");
+        if (searching && IsMouseLine(text)) {
+            text = MouseLine;
+            searching = false;
+        }
+        if (std::fputs(text, output) == EOF) return false;
+    }
+}
+
+bool WindowsPath(FixedText<MAX_PATH>& path, const char* name)
+{
+    return path.assignWhole(WindowsDir) && path.appendWhole(name);
+}
+
+// system.ini is replaced only by a complete copy; on any failure it keeps
+// its name and content and no system.new is left behind.
+void EditSystemIni()
+{
+    FixedText<MAX_PATH> ini, fresh, backup;
+    if (!WindowsPath(ini, "\\system.ini") || !WindowsPath(fresh, "\\system.new") ||
+        !WindowsPath(backup, "\\system.bak"))
+        return;
+    StdioFile input(std::fopen(ini, "rt"));
+    if (!input) return;
+    StdioFile output(std::fopen(fresh, "wt"));
+    if (!output) return;
+    bool complete = CopyWithMouseLine(input.get(), output.get());
+    input.reset();
+    // The close writes what is still buffered; its failure leaves a short copy.
+    complete = std::fclose(output.release()) == 0 && complete;
+    if (!complete) {
+        DeleteFileA(fresh);
+        return;
+    }
+    DeleteFileA(backup);
+    if (!MoveFileA(ini, backup)) {
+        DeleteFileA(fresh);
+        return;
+    }
+    if (!MoveFileA(fresh, ini)) {
+        MoveFileA(backup, ini);  // put the original back under its name
+        DeleteFileA(fresh);
+    }
+}
+
+// Moves VMM32\VMOUSE.VXD aside so that the system no longer loads a device
+// file of that name; 0 when it was moved, else -1.
+int MoveMouseDevice()
+{
+    char system[80];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system) return -1;
+    FixedText<MAX_PATH> device, backup;
+    if (!device.assign(system).appendWhole("\\VMM32\\VMOUSE.VXD") ||
+        !backup.assign(system).appendWhole("\\VMM32\\VMOUSE.BAK"))
+        return -1;
+    if (GetFileAttributesA(device) == 0xFFFFFFFF) return -1;
+    DeleteFileA(backup);
+    return MoveFileA(device, backup) ? 0 : -1;
+}
+
+}  // namespace
+
+int UpdateSystemIni()
+{
+    EditSystemIni();
+    return MoveMouseDevice();
+}

@@ -1,0 +1,310 @@
+// The program as a whole: WinMain in both run modes, driven by a robot, with
+// the restart and the platform version intercepted in this test executable.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "shell/globals.h"
+#include "shell/services.h"
+#include "tests/support/import_patch.h"
+#include "tests/support/robot.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+const char* const Script =
+    "[Main]\nProductName=Zorva Wheel\nDefaultSerialMouse=1\n"
+    "[Startup]\nTitle=Zorva Wheel Mouse\nMfg=Zorva\nMouseDriver=QXMOUSE.DRV\nMouseInf=QXMOUSE.INF\n"
+    "DriverDate=12-1-1998\nPS2InfSection=QX_PS2\nSerialInfSection=QX_SER\n"
+    "PS2Name=Zorva PS/2 Wheel Mouse\nSeialName=Zorva Serial Wheel Mouse\n";
+
+const char* const DeviceKey = "Enum\\BIOS\\*PNP0F13\\0000";
+
+std::vector<UINT> Restarts;
+BOOL WINAPI RecordExitWindowsEx(UINT flags, DWORD reserved)
+{
+    Restarts.push_back(flags);
+    EXPECT_EQ(0u, reserved);
+    return TRUE;
+}
+
+struct BoxCall {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+std::vector<BoxCall> Boxes;
+using MessageBoxFn = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
+MessageBoxFn RealMessageBox;
+int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    Boxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    return RealMessageBox(owner, text, caption, type);
+}
+
+DWORD ReportedVersion;
+DWORD WINAPI ReportVersion()
+{
+    return ReportedVersion;
+}
+
+std::string RegistryText(HKEY root, const char* path, const char* name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+    char data[256] = "";
+    DWORD size = sizeof data - 1;
+    LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? data : "<absent>";
+}
+
+void SetRegistryText(HKEY root, const char* path, const char* name, const char* text)
+{
+    HKEY key;
+    RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text) + 1);
+    RegCloseKey(key);
+}
+
+// The companion application: a top-level window of a thread of its own
+// that counts the close requests it receives (and stays open).
+class Companion {
+public:
+    Companion()
+    {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        ready_ = WaitForWindow("CompanionApp", "Rollvane") != nullptr;
+    }
+    ~Companion()
+    {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 5000);
+        CloseHandle(thread_);
+    }
+    bool ready() const { return ready_; }
+    int closes() const { return closes_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_CLOSE) {
+            ++reinterpret_cast<Companion*>(GetWindowLongPtrA(window, GWLP_USERDATA))->closes_;
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    static DWORD WINAPI Run(void* self)
+    {
+        auto* companion = static_cast<Companion*>(self);
+        companion->threadId_ = GetCurrentThreadId();
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = Proc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "CompanionApp";
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowA("CompanionApp", "Rollvane", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                                    nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(companion));
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+        DestroyWindow(window);
+        return 0;
+    }
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    bool ready_ = false;
+    volatile int closes_ = 0;
+};
+
+class Entry : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Restarts.clear();
+        Boxes.clear();
+        ReportedVersion = reinterpret_cast<DWORD(WINAPI*)()>(version_.original())();
+        RealMessageBox = reinterpret_cast<MessageBoxFn>(boxes_.original());
+        ASSERT_TRUE(restart_.applied() && boxes_.applied() && version_.applied());
+        WriteTextFile(TestDirectory() + "\\SETUP.INF", Script);
+        // An active PS/2 mouse, as Windows 98 lists it.
+        SetRegistryText(HKEY_DYN_DATA, "Config Manager\\Enum\\C29A3B10", "HardWareKey", "BIOS\\*PNP0F13\\0000");
+        SetRegistryText(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc", "Standard PS/2 Port Mouse");
+        SetRegistryText(HKEY_LOCAL_MACHINE, DeviceKey, "Mfg", "(Standard mouse types)");
+    }
+    int Run(const char* commandLine)
+    {
+        std::string line = commandLine;
+        return WinMain(GetModuleHandleA(nullptr), nullptr, &line[0], SW_SHOWNORMAL);
+    }
+
+    ImportPatch restart_{"user32.dll", "ExitWindowsEx", reinterpret_cast<void*>(RecordExitWindowsEx)};
+    ImportPatch boxes_{"user32.dll", "MessageBoxA", reinterpret_cast<void*>(RecordMessageBox)};
+    ImportPatch version_{"kernel32.dll", "GetVersion", reinterpret_cast<void*>(ReportVersion)};
+};
+
+}  // namespace
+
+TEST_F(Entry, DriverOnlyRunRegistersTellsAndRestarts)
+{
+    bool backEnabled = true;
+    bool backdrop = true;
+    MessageBoxSeen box;
+    Robot robot([&] {
+        HWND page = WaitForPage("SETUP_SELMOUSE");
+        backEnabled = IsWindowEnabled(GetDlgItem(page, IDC_BACK)) != FALSE;
+        backdrop = FindWindowA("SetupMain", nullptr) != nullptr;
+        Click(page, IDC_PS2_MOUSE);
+        Click(page, IDOK);
+        box = DismissMessageBox();
+    });
+    ReportedVersion = 0x0000000A;  // no platform test in this mode
+    EXPECT_EQ(0, Run("-u"));
+    robot.join();
+    EXPECT_FALSE(backEnabled);
+    EXPECT_FALSE(backdrop);
+    EXPECT_EQ(nullptr, BackdropWindow);
+    ASSERT_EQ(1u, Boxes.size());
+    EXPECT_EQ(nullptr, Boxes[0].owner);
+    EXPECT_EQ("The Mouse Setup Program has installed driver successfully. You have to restart your Windows now !",
+              Boxes[0].text);
+    EXPECT_EQ("Zorva Wheel Setup Program", Boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), Boxes[0].type);
+    EXPECT_TRUE(box.seen);
+    EXPECT_EQ(std::vector<UINT>{EWX_REBOOT}, Restarts);
+    // Registered for the PS/2 mouse, recorded in the script beside the program.
+    EXPECT_STREQ(TestDirectory().c_str(), InstallDir);
+    EXPECT_EQ("Zorva PS/2 Wheel Mouse", RegistryText(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc"));
+    EXPECT_NE(std::string::npos, ReadTextFile(TestDirectory() + "\\SETUP.INF").find("DeviceDesc=Standard PS/2 Port Mouse"));
+}
+
+TEST_F(Entry, CancelInTheDriverOnlyRunChangesNothing)
+{
+    Robot robot([&] {
+        Click(WaitForPage("SETUP_SELMOUSE"), IDCANCEL);
+        DismissMessageBox();
+    });
+    EXPECT_EQ(0, Run("-u anything after"));
+    robot.join();
+    ASSERT_EQ(1u, Boxes.size());
+    EXPECT_EQ("Zorva Wheel installation is not completed !", Boxes[0].text);
+    EXPECT_TRUE(Restarts.empty());
+    EXPECT_EQ("Standard PS/2 Port Mouse", RegistryText(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc"));
+    EXPECT_EQ(std::string::npos, ReadTextFile(TestDirectory() + "\\SETUP.INF").find("[PS2]"));
+}
+
+TEST_F(Entry, OnlyTheWindows9xFamilyGetsTheFullInstall)
+{
+    // Bit 31 clear, as Windows NT reports; and command lines that are not "-u".
+    ReportedVersion = 0x0A280105;
+    for (const char* commandLine : {"", "-U", " -u", "/u", "u"}) {
+        Boxes.clear();
+        Robot robot([&] { DismissMessageBox(); });
+        EXPECT_EQ(0, Run(commandLine));
+        robot.join();
+        ASSERT_EQ(1u, Boxes.size()) << commandLine;
+        EXPECT_EQ("This  Mouse Setup Program is for Windows 95/98 only !", Boxes[0].text);
+        EXPECT_EQ("Warning", Boxes[0].caption);
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), Boxes[0].type);
+        EXPECT_EQ(nullptr, Boxes[0].owner);
+    }
+    EXPECT_TRUE(Restarts.empty());
+    EXPECT_EQ(nullptr, FindWindowA("SetupMain", nullptr));
+    EXPECT_STREQ("", ProductName) << "the script was never read";
+}
+
+TEST_F(Entry, ScriptThatCannotBeLoadedIsReportedInBothModes)
+{
+    WriteTextFile(TestDirectory() + "\\SETUP.INF",
+                  "[Main]\nProductName=Zorva Wheel\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=40000\n");
+    for (const char* commandLine : {"", "-u"}) {
+        Boxes.clear();
+        Robot robot([&] { DismissMessageBox(); });
+        EXPECT_EQ(0, Run(commandLine));
+        robot.join();
+        ASSERT_EQ(1u, Boxes.size()) << commandLine;
+        EXPECT_EQ("SETUP.INF Reading error !", Boxes[0].text);
+        EXPECT_EQ("Zorva Wheel Setup Program", Boxes[0].caption);
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), Boxes[0].type);
+    }
+    EXPECT_TRUE(Restarts.empty());
+    EXPECT_EQ(nullptr, FindWindowA("SetupMain", nullptr));
+}
+
+TEST_F(Entry, FullRunWithBackClosesTheCompanionOnceAndRestartsByChoice)
+{
+    struct {
+        bool later;
+        std::vector<UINT> restarts;
+    } cases[] = {{false, {EWX_REBOOT}}, {true, {}}};
+    for (const auto& c : cases) {
+        Companion companion;
+        ASSERT_TRUE(companion.ready());
+        Restarts.clear();
+        RestartWindows = 1;
+        int closesBeforeInstall = -1;
+        int closesBeforeFinish = -1;
+        bool backdropDuringPages = false;
+        std::string welcomeAgain;
+        Robot robot([&] {
+            Click(WaitForPage("SETUP_BEGIN"), IDOK);
+            Click(WaitForPage("SETUP_SELMOUSE"), IDC_BACK);
+            HWND welcome = WaitForPage("SETUP_BEGIN");
+            welcomeAgain = ControlText(welcome, IDC_PAGE_TEXT2);
+            Click(welcome, IDOK);
+            HWND mouse = WaitForPage("SETUP_SELMOUSE");
+            Click(mouse, IDOK);
+            HWND directory = WaitForPage("SETUP_SELDIR");
+            Click(directory, IDC_BACK);
+            mouse = WaitForPage("SETUP_SELMOUSE");
+            Click(mouse, IDOK);
+            directory = WaitForPage("SETUP_SELDIR");
+            HWND backdrop = FindWindowA("SetupMain", nullptr);
+            backdropDuringPages = backdrop != nullptr && GetWindow(directory, GW_OWNER) == backdrop;
+            closesBeforeInstall = companion.closes();
+            Click(directory, IDOK);
+            HWND finish = WaitForPage("SETUP_END");
+            closesBeforeFinish = companion.closes();
+            if (c.later) Click(finish, IDC_RESTART_LATER);
+            Click(finish, IDOK);
+        });
+        EXPECT_EQ(0, Run(""));
+        robot.join();
+        EXPECT_EQ(" This program will install Zorva Wheel into your computer.", welcomeAgain);
+        EXPECT_TRUE(backdropDuringPages) << "the backdrop owns every page";
+        EXPECT_EQ(0, closesBeforeInstall);
+        EXPECT_EQ(1, closesBeforeFinish);
+        EXPECT_TRUE(DirectoryExists("C:\\ZORVA") != 0) << "the default destination was created";
+        EXPECT_EQ(c.restarts, Restarts) << c.later;
+        EXPECT_EQ(nullptr, FindWindowA("SetupMain", nullptr)) << "the backdrop is gone at the end";
+        EXPECT_EQ(nullptr, InstallListHandle);
+    }
+}
+
+TEST_F(Entry, CancelInTheFullRunEndsWithoutChanges)
+{
+    Companion companion;
+    ASSERT_TRUE(companion.ready());
+    std::string systemIni = ReadTextFile("C:\\windows\\system.ini");
+    Robot robot([&] {
+        Click(WaitForPage("SETUP_BEGIN"), IDOK);
+        Click(WaitForPage("SETUP_SELMOUSE"), IDOK);
+        Click(WaitForPage("SETUP_SELDIR"), IDCANCEL);
+        DismissMessageBox();
+    });
+    EXPECT_EQ(0, Run(""));
+    robot.join();
+    EXPECT_FALSE(DirectoryExists("C:\\ZORVA"));
+    ASSERT_EQ(1u, Boxes.size());
+    EXPECT_EQ("Zorva Wheel installation is not completed !", Boxes[0].text);
+    EXPECT_EQ("Zorva Wheel Setup Program", Boxes[0].caption);
+    EXPECT_TRUE(Restarts.empty());
+    EXPECT_EQ(0, companion.closes());
+    EXPECT_EQ(systemIni, ReadTextFile("C:\\windows\\system.ini"));
+    EXPECT_EQ(nullptr, InstallListHandle);
+}

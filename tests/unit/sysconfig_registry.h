@@ -1,0 +1,144 @@
+// Registry helpers for the system-configuration tests: seeding keys as a
+// Windows 98 PC has them and reading back what the program wrote.
+#ifndef SETUP_SYSCONFIG_REGISTRY_H
+#define SETUP_SYSCONFIG_REGISTRY_H
+
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/support/import_patch.h"
+
+// A value as stored; present is false when there is none.
+struct StoredValue {
+    bool present = false;
+    DWORD type = 0;
+    std::string data;  // the raw bytes, terminator included
+};
+
+inline StoredValue ReadStored(HKEY root, const std::string& path, const char* name)
+{
+    StoredValue value;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return value;
+    char data[1024];
+    DWORD size = sizeof data;
+    if (RegQueryValueExA(key, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
+        value.present = true;
+        value.data.assign(data, size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+// A REG_SZ value's text; "<absent>" or "<type N>" when it is not one.
+inline std::string TextOf(HKEY root, const std::string& path, const char* name)
+{
+    StoredValue value = ReadStored(root, path, name);
+    if (!value.present) return "<absent>";
+    if (value.type != REG_SZ) return "<type " + std::to_string(value.type) + ">";
+    if (value.data.empty() || value.data.back() != '\0') return "<no terminator>";
+    return value.data.substr(0, value.data.size() - 1);
+}
+
+inline bool KeyExists(HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+inline void SetText(HKEY root, const std::string& path, const char* name, const std::string& text)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(key);
+}
+
+inline void CreateKey(HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
+        RegCloseKey(key);
+}
+
+// Deletes a key with everything below it (Windows 98 has no such call).
+inline void DeleteTree(HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    std::vector<std::string> names;
+    char name[512];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string& n : names) DeleteTree(root, path + "\\" + n);
+    RegDeleteKeyA(root, path.c_str());
+}
+
+// The values written through RegSetValueExA, in order, while a log is active.
+struct ValueWrite {
+    std::string name;  // "(default)" for the unnamed value
+    DWORD type;
+    std::string data;
+
+    bool operator==(const ValueWrite& o) const { return name == o.name && type == o.type && data == o.data; }
+};
+
+inline std::ostream& operator<<(std::ostream& out, const ValueWrite& w)
+{
+    return out << w.name << " type " << w.type << " [" << w.data << "]";
+}
+
+// A text value as RegSetValueExA receives it: the text and its terminator.
+inline ValueWrite Sz(const char* name, const std::string& text)
+{
+    return {name, REG_SZ, text + std::string(1, '\0')};
+}
+
+inline ValueWrite ZeroFlags(const char* name)
+{
+    return {name, REG_BINARY, std::string(4, '\0')};
+}
+
+// Logs every RegSetValueExA of the program (and passes it on) while it lives.
+class SetValueLog {
+public:
+    SetValueLog() : patch_("advapi32.dll", "RegSetValueExA", reinterpret_cast<void*>(&Logged))
+    {
+        Real() = reinterpret_cast<Function>(patch_.original());
+        Writes().clear();
+    }
+    bool applied() const { return patch_.applied(); }
+    std::vector<ValueWrite> writes() const { return Writes(); }
+
+private:
+    using Function = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
+    static Function& Real()
+    {
+        static Function real;
+        return real;
+    }
+    static std::vector<ValueWrite>& Writes()
+    {
+        static std::vector<ValueWrite> writes;
+        return writes;
+    }
+    static LONG WINAPI Logged(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
+    {
+        Writes().push_back({name ? name : "(default)", type, std::string(reinterpret_cast<const char*>(data), size)});
+        return Real()(key, name, reserved, type, data, size);
+    }
+    ImportPatch patch_;
+};
+
+#endif
