@@ -70,7 +70,7 @@ int CompleteInstallation()
     return 0;
 }
 
-enum class Page { Welcome, MouseType, Directory };
+enum class Page { Welcome, MouseType, Directory, Install };
 
 int RunFullInstall()
 {
@@ -103,8 +103,13 @@ int RunFullInstall()
                 break;
             }
             CloseCompanionApplication();
-            return CompleteInstallation();
+            page = Page::Install;
+            break;
         }
+        case Page::Install:
+            // There is no way back once the copy has begun.
+            if (RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL) == PageCancel) return Release();
+            return CompleteInstallation();
         }
     }
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <lzexpand.h>
+
 #include <cstdio>
 #include <utility>
 
@@ -134,5 +136,20 @@ struct StdioFileTraits {
     static void Close(FILE* file) { std::fclose(file); }
 };
 using StdioFile = UniqueHandle<FILE*, StdioFileTraits>;
+
+// A file opened through the LZ expansion interface. Every failed open gives
+// a negative value, held here as the one invalid value -1.
+struct LzFileTraits {
+    static INT Invalid() { return -1; }
+    static void Close(INT file) { LZClose(file); }
+};
+using LzFile = UniqueHandle<INT, LzFileTraits>;
+
+inline LzFile OpenLzFile(const char* path, WORD style)
+{
+    OFSTRUCT info = {};
+    INT file = LZOpenFileA(const_cast<char*>(path), &info, style);
+    return LzFile(file < 0 ? -1 : file);
+}
 
 #endif

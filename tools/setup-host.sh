@@ -3,7 +3,7 @@
 # Debian's packages. Idempotent: does nothing when everything is there.
 set -euo pipefail
 packages=(wine wine32:i386 g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-          cmake make googletest xvfb xauth cpio)
+          g++ cmake make googletest xvfb xauth cpio)
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 

@@ -12,6 +12,14 @@ std::string SetupExePath()
     return path;
 }
 
+std::string WindowsPathOf(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
 std::string TestDirectory()
 {
     char path[MAX_PATH];

@@ -1,0 +1,31 @@
+// The copy engine of the Install page: every file of every disk, from the
+// program's directory tree into the destination, expanded on the way.
+#ifndef SETUP_COPY_ENGINE_H
+#define SETUP_COPY_ENGINE_H
+
+#include <windows.h>
+
+#include "shell/fixed_text.h"
+#include "shell/handles.h"
+
+// The source file open between OpenSourceFile and ExpandToDest.
+extern LzFile SourceHandle;
+
+// Copies every file, disk by disk, showing each on the page with a per-disk
+// percentage and bar, then updates the registry; stops between files when
+// the user cancels (PageResult 0), and then registers nothing.
+void CopyAllFiles(HWND page);
+
+// The two paths of entry n (from 1) of disk d (from 1), each part joined by
+// one backslash: SetupDir, SourceDir, SourceName; and InstallDir (unless the
+// entry is absolute), DestDir, DestName. False when the path does not fit:
+// the file is then skipped, never cut.
+bool BuildSourcePath(FixedText<256>& path, int disk, int entry);
+bool BuildDestPath(FixedText<256>& path, int disk, int entry);
+
+// The two halves of one file's copy; each ends by letting the page handle
+// one pending message. A null path (one that did not fit) opens nothing.
+void OpenSourceFile(HWND page, const char* path);
+void ExpandToDest(HWND page, const char* path);
+
+#endif

@@ -1,0 +1,335 @@
+// The Install page and its copy engine, run through the real page runner on
+// real files, with the script loaded from C:\test\SETUP.INF. What the page
+// shows is logged by replacing SetDlgItemTextA, FillRect and Rectangle in
+// this test executable's imports (and passing every call on).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <lzexpand.h>
+
+#include <string>
+#include <vector>
+
+#include "install/copy_engine.h"
+#include "install/setup_script.h"
+#include "pages/pages.h"
+#include "resource.h"
+#include "shell/globals.h"
+#include "shell/page_runner.h"
+#include "shell/services.h"
+#include "tests/support/import_patch.h"
+#include "tests/support/robot.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+// An SZDD file of literals only: a valid stream for the platform's LZ32.
+std::string Szdd(const std::string& data)
+{
+    std::string out("SZDD\x88\xF0\x27\x33" "A", 9);
+    out += '\0';
+    for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((data.size() >> shift) & 0xFF);
+    for (size_t i = 0; i < data.size(); i += 8) {
+        out += '\xFF';
+        out += data.substr(i, 8);
+    }
+    return out;
+}
+
+std::string Pattern(size_t n, int seed)
+{
+    std::string s;
+    unsigned x = static_cast<unsigned>(seed) * 2654435761u + 1;
+    for (size_t i = 0; i < n; ++i) {
+        x = x * 1103515245u + 12345u;
+        s += static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+struct TextSet {
+    int control;
+    std::string text;
+};
+std::vector<TextSet> Texts;
+std::vector<int> BarWidths;  // each blue fill
+int Frames = 0;              // each empty bar drawn
+
+using SetTextFn = BOOL(WINAPI*)(HWND, int, LPCSTR);
+using FillRectFn = int(WINAPI*)(HDC, const RECT*, HBRUSH);
+using RectangleFn = BOOL(WINAPI*)(HDC, int, int, int, int);
+SetTextFn RealSetText;
+FillRectFn RealFillRect;
+RectangleFn RealRectangle;
+
+BOOL WINAPI LogSetText(HWND window, int control, LPCSTR text)
+{
+    Texts.push_back({control, text ? text : ""});
+    return RealSetText(window, control, text);
+}
+
+int WINAPI LogFillRect(HDC dc, const RECT* rect, HBRUSH brush)
+{
+    LOGBRUSH colour = {};
+    GetObjectA(brush, sizeof colour, &colour);
+    if (colour.lbColor == RGB(0, 0, 255)) BarWidths.push_back(rect->right - rect->left);
+    return RealFillRect(dc, rect, brush);
+}
+
+BOOL WINAPI LogRectangle(HDC dc, int left, int top, int right, int bottom)
+{
+    ++Frames;
+    return RealRectangle(dc, left, top, right, bottom);
+}
+
+std::vector<std::string> TextsOf(int control)
+{
+    std::vector<std::string> texts;
+    for (const TextSet& t : Texts)
+        if (t.control == control) texts.push_back(t.text);
+    return texts;
+}
+
+// The registry update ran: the uninstall entry of the companion software.
+bool Registered()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+class InstallPage : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(setText_.applied() && fillRect_.applied() && rectangle_.applied());
+        RealSetText = reinterpret_cast<SetTextFn>(setText_.original());
+        RealFillRect = reinterpret_cast<FillRectFn>(fillRect_.original());
+        RealRectangle = reinterpret_cast<RectangleFn>(rectangle_.original());
+        Texts.clear();
+        BarWidths.clear();
+        Frames = 0;
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, sizeof windows);
+        WindowsDir.assign(windows);
+        ScreenWidth = static_cast<int16_t>(GetSystemMetrics(SM_CXSCREEN));
+        ScreenHeight = static_cast<int16_t>(GetSystemMetrics(SM_CYSCREEN));
+        dest_ = TestDirectory() + "\\dest";
+        CreateDirectoryA(dest_.c_str(), nullptr);
+    }
+    void TearDown() override { FreeInstallList(); }
+
+    // Loads the script and points InstallDir at the test's destination.
+    void Load(const std::string& script)
+    {
+        std::string path = TestDirectory() + "\\SETUP.INF";
+        WriteTextFile(path, script);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+        ASSERT_EQ(1, LoadSetupScript());
+        InstallDir.assign(dest_.c_str());
+    }
+    void Source(const std::string& relative, const std::string& data)
+    {
+        std::string path = TestDirectory() + "\\" + relative;
+        CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
+        WriteTextFile(path, data);
+    }
+    int16_t Run() { return RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL); }
+
+    std::string dest_;
+    ImportPatch setText_{"user32.dll", "SetDlgItemTextA", reinterpret_cast<void*>(LogSetText)};
+    ImportPatch fillRect_{"user32.dll", "FillRect", reinterpret_cast<void*>(LogFillRect)};
+    ImportPatch rectangle_{"gdi32.dll", "Rectangle", reinterpret_cast<void*>(LogRectangle)};
+};
+
+std::string Lines(const char* section, int count, const char* keyword)
+{
+    std::string text = std::string("[") + section + "]\n";
+    for (int n = 1; n <= count; ++n) {
+        std::string name = std::string(section) + "_" + std::to_string(n) + ".TXT";
+        text += std::to_string(n) + "=" + name + "," + name + ",File " + std::to_string(n) + "," + keyword + "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(InstallPage, PercentagesAndTheBarStartAgainOnEachDisk)
+{
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\nDisk3=Three\n"
+         "[FileCounts]\nDisk1=1\nDisk2=3\nDisk3=7\n[DirectoryName]\nRootDir=SRC\n" +
+         Lines("Disk1", 1, "RootDir") + Lines("Disk2", 3, "RootDir") + Lines("Disk3", 7, "RootDir"));
+    EXPECT_EQ(PageNext, Run());
+    std::vector<std::string> expected = {"100%", "33%", "66%", "100%", "14%", "28%",
+                                         "42%",  "57%", "71%", "85%",  "100%"};
+    EXPECT_EQ(expected, TextsOf(IDC_PERCENT));
+    EXPECT_EQ(6, Frames) << "one empty bar, two outlines, per disk";
+    ASSERT_EQ(11u, BarWidths.size());
+    int full = BarWidths[0];
+    EXPECT_GT(full, 100);
+    EXPECT_EQ(full * 33 / 100, BarWidths[1]) << "the bar starts again on disk 2";
+    EXPECT_EQ(full, BarWidths[3]);
+    EXPECT_EQ(full * 14 / 100, BarWidths[4]);
+    std::vector<std::string> status = TextsOf(IDC_STATUS);
+    ASSERT_EQ(12u, status.size());
+    EXPECT_EQ("Copying Disk2_1.TXT\n\nFile 1", status[1]);
+    EXPECT_EQ("Updating Registry...", status.back());
+    EXPECT_TRUE(Registered());
+}
+
+TEST_F(InstallPage, EveryKeywordCopiesFromItsSourceToItsDestination)
+{
+    const std::string windows = WindowsDir.c_str();
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=6\n"
+         "[DirectoryName]\nRootDir=ROOT\nSubDir1=HELP\nWinDir=WIN\nWinSystemDir=SYS\nWinInfDir=INF\n"
+         "[Disk1]\n1=MAIN.EX_,MAIN.EXE,Main,RootDir\n2=HELP.TXT,HELP.TXT,Help,SubDir1\n3=ZORVA.INI,ZORVA.INI,Ini,WinDir\n"
+         "4=QXMOUSE.DR_,QXMOUSE.DRV,Driver,WinSystemDir\n5=QXMOUSE.INF,QXMOUSE.INF,Inf,WinInfDir\n"
+         "6=PLAIN.TXT,PLAIN.TXT,Plain\n");
+    const std::string main = Pattern(5000, 1), help = "help text\r\n", driver = Pattern(3, 2);
+    Source("ROOT\\MAIN.EX_", Szdd(main));
+    Source("HELP\\HELP.TXT", help);
+    Source("WIN\\ZORVA.INI", "[Zorva]\r\n");
+    Source("SYS\\QXMOUSE.DR_", Szdd(driver));
+    Source("INF\\QXMOUSE.INF", "[Version]\r\n");
+    Source("PLAIN.TXT", "no keyword");
+
+    FixedText<256> path;
+    ASSERT_TRUE(BuildSourcePath(path, 1, 6));
+    EXPECT_EQ(TestDirectory() + "\\\\PLAIN.TXT", std::string(path)) << "an empty directory leaves two backslashes";
+    ASSERT_TRUE(BuildDestPath(path, 1, 6));
+    EXPECT_EQ(dest_ + "\\\\PLAIN.TXT", std::string(path));
+    ASSERT_TRUE(BuildDestPath(path, 1, 4));
+    EXPECT_EQ(windows + "\\SYSTEM\\QXMOUSE.DRV", std::string(path));
+
+    EXPECT_EQ(PageNext, Run());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\ROOT").c_str())) << "RootDir is not created";
+    EXPECT_EQ(help, ReadTextFile(dest_ + "\\HELP\\HELP.TXT")) << "SubDir1 is created first";
+    EXPECT_EQ("[Zorva]\r\n", ReadTextFile(windows + "\\ZORVA.INI"));
+    EXPECT_EQ(driver, ReadTextFile(windows + "\\SYSTEM\\QXMOUSE.DRV"));
+    EXPECT_EQ("[Version]\r\n", ReadTextFile(windows + "\\INF\\QXMOUSE.INF"));
+    EXPECT_EQ("no keyword", ReadTextFile(dest_ + "\\PLAIN.TXT"));
+}
+
+TEST_F(InstallPage, RootDirIsCopiedOnceItExists)
+{
+    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=1\n[DirectoryName]\nRootDir=ROOT\n"
+         "[Disk1]\n1=MAIN.EX_,MAIN.EXE,Main,RootDir\n");
+    const std::string main = Pattern(20000, 3);
+    Source("ROOT\\MAIN.EX_", Szdd(main));
+    CreateDirectoryA((dest_ + "\\ROOT").c_str(), nullptr);
+    EXPECT_EQ(PageNext, Run());
+    EXPECT_EQ(main, ReadTextFile(dest_ + "\\ROOT\\MAIN.EXE"));
+}
+
+TEST_F(InstallPage, BadOrMissingSourcesLeaveTheDestinationAsItWas)
+{
+    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=5\n"
+         "[Disk1]\n1=MISSING.TXT,KEEP1.TXT,Missing\n2=TRUNC.TX_,KEEP2.TXT,Truncated\n"
+         "3=LIAR.TX_,KEEP3.TXT,Header names more than the data holds\n5=GOOD.TX_,GOOD.TXT,Good\n");
+    const std::string good = Pattern(3000, 4);
+    std::string truncated = Szdd(Pattern(3000, 5));
+    truncated.resize(truncated.size() / 2);
+    Source("TRUNC.TX_", truncated);
+    std::string liar = Szdd("only this");
+    liar[11] = 0x10;  // 4 kB and more
+    Source("LIAR.TX_", liar);
+    Source("GOOD.TX_", Szdd(good));
+    for (const char* keep : {"KEEP1.TXT", "KEEP2.TXT", "KEEP3.TXT"}) WriteTextFile(dest_ + "\\" + keep, "old");
+    EXPECT_EQ(PageNext, Run());
+    EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP1.TXT")) << "missing source";
+    EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP2.TXT")) << "truncated SZDD source";
+    EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP3.TXT")) << "length beyond the data";
+    EXPECT_EQ(good, ReadTextFile(dest_ + "\\GOOD.TXT"));
+    EXPECT_EQ(5u, TextsOf(IDC_PERCENT).size()) << "the all-zero entry 4 is counted, names no file";
+
+    // Nothing else arrived: no temporary file is left behind.
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dest_ + "\\*").c_str(), &found);
+    std::vector<std::string> names;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_EQ(4u, names.size());
+}
+
+TEST_F(InstallPage, ScriptWithoutDisksOnlyRegisters)
+{
+    Load("[Main]\nProductName=Zorva\n");
+    EXPECT_EQ(PageNext, Run());
+    EXPECT_EQ(std::vector<std::string>{"Updating Registry..."}, TextsOf(IDC_STATUS));
+    EXPECT_EQ(0, Frames);
+    EXPECT_TRUE(Registered());
+}
+
+TEST_F(InstallPage, PathsThatDoNotFitAreSkippedNotCut)
+{
+    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=1\n[Disk1]\n1=A.TXT,A.TXT,A\n");
+    InstallDir.assign(("C:\\" + std::string(250, 'd')).c_str());
+    FixedText<256> path;
+    EXPECT_FALSE(BuildDestPath(path, 1, 1));
+    InstallDir.assign(("C:\\" + std::string(240, 'd')).c_str());
+    EXPECT_TRUE(BuildDestPath(path, 1, 1));
+    EXPECT_EQ(std::string(InstallDir) + "\\\\A.TXT", std::string(path));
+}
+
+namespace {
+
+using LZCopyFn = LONG(WINAPI*)(HFILE, HFILE);
+LZCopyFn RealLZCopy;
+int Copies = 0;
+HANDLE InSecondFile, Clicked;
+
+// Holds the second file's copy until the robot has clicked Cancel.
+LONG WINAPI HeldLZCopy(HFILE source, HFILE target)
+{
+    if (++Copies == 2) {
+        SetEvent(InSecondFile);
+        WaitForSingleObject(Clicked, 10000);
+    }
+    return RealLZCopy(source, target);
+}
+
+}  // namespace
+
+TEST_F(InstallPage, CancelDuringTheSecondFileFinishesItAndStops)
+{
+    ImportPatch copy("lz32.dll", "LZCopy", reinterpret_cast<void*>(HeldLZCopy));
+    ASSERT_TRUE(copy.applied());
+    RealLZCopy = reinterpret_cast<LZCopyFn>(copy.original());
+    InSecondFile = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Clicked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\n[FileCounts]\nDisk1=5\nDisk2=1\n" +
+         Lines("Disk1", 5, "") + Lines("Disk2", 1, ""));
+    for (int n = 1; n <= 5; ++n) Source("Disk1_" + std::to_string(n) + ".TXT", "file " + std::to_string(n));
+    Source("Disk2_1.TXT", "disk two");
+
+    MessageBoxSeen notice;
+    HWND page = nullptr;
+    Robot robot([&] {
+        page = WaitForWindow("SETUP_INSTALL", nullptr);
+        WaitForSingleObject(InSecondFile, 10000);
+        Click(page, IDOK);  // the Install page's only button, "Cancel"
+        SetEvent(Clicked);
+        notice = DismissMessageBox();
+    });
+    EXPECT_EQ(PageCancel, Run());
+    robot.join();
+    EXPECT_EQ("file 1", ReadTextFile(dest_ + "\\Disk1_1.TXT"));
+    EXPECT_EQ("file 2", ReadTextFile(dest_ + "\\Disk1_2.TXT")) << "the file in progress is finished";
+    for (const char* never : {"Disk1_3.TXT", "Disk1_4.TXT", "Disk1_5.TXT", "Disk2_1.TXT"})
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\" + never).c_str())) << never;
+    EXPECT_EQ(2, Copies);
+    ASSERT_TRUE(notice.seen) << "the notice stays until it is read";
+    EXPECT_EQ("Zorva installation is not completed !", notice.text);
+    EXPECT_EQ("Zorva Setup Program", notice.caption);
+    for (const std::string& status : TextsOf(IDC_STATUS)) EXPECT_NE("Updating Registry...", status);
+    EXPECT_FALSE(Registered());
+    EXPECT_FALSE(IsWindow(page));
+    CloseHandle(InSecondFile);
+    CloseHandle(Clicked);
+}
