@@ -2,6 +2,8 @@
 
 namespace {
 
+DWORD WatchedProcess = 0;
+
 struct Search {
     const char* className;
     const char* title;
@@ -13,7 +15,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
     auto* search = reinterpret_cast<Search*>(param);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    if ((process != GetCurrentProcessId() && process != WatchedProcess) || !IsWindowVisible(window)) return TRUE;
     char name[256] = "";
     GetClassNameA(window, name, sizeof name);
     if (lstrcmpiA(name, search->className) != 0) return TRUE;
@@ -27,6 +29,11 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
 }
 
 }  // namespace
+
+void RobotWatchProcess(DWORD processId)
+{
+    WatchedProcess = processId;
+}
 
 std::string WindowText(HWND window)
 {

@@ -17,8 +17,12 @@ struct MessageBoxSeen {
     std::string text;
 };
 
+// The robot acts on windows of this process and, once named here, of one
+// other process: the real SETUP.EXE that an end-to-end test started.
+void RobotWatchProcess(DWORD processId);
+
 // Waits up to timeoutMs for a top-level window of the class (and, when given,
-// the title) that belongs to this process; null when none came.
+// the title) that belongs to a watched process; null when none came.
 HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 10000);
 
 // Reads the next message box that appears and presses its OK button.

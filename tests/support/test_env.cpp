@@ -6,10 +6,7 @@
 
 std::string SetupExePath()
 {
-    std::string path = "Z:" SETUP_EXE_UNIX_PATH;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
+    return WindowsPathOf(SETUP_EXE_UNIX_PATH);
 }
 
 std::string WindowsPathOf(const std::string& unixPath)

@@ -16,9 +16,7 @@ template=$(realpath "$1") program=$(realpath "$2")
 shift 2
 work=$(mktemp -d "${TMPDIR:-/tmp}/setup-test.XXXXXX")
 prefix=$work/prefix
-mkdir -p "$prefix"
-tar -xf "$template/private.tar" -C "$prefix"
-(cd "$template/prefix" && cpio -pdl --quiet "$prefix" < "$template/linked.list")
+"$(dirname "$0")/../../tools/copy-prefix.sh" "$template" "$prefix"
 if [ -n "${DISPLAY:-}" ]; then
     sed -i '/^"Graphics"="null"$/d' "$prefix/user.reg"
 fi

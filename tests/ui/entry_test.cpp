@@ -11,6 +11,7 @@
 #include "shell/globals.h"
 #include "shell/services.h"
 #include "tests/support/import_patch.h"
+#include "tests/support/registry.h"
 #include "tests/support/robot.h"
 #include "tests/support/test_env.h"
 
@@ -51,25 +52,6 @@ DWORD ReportedVersion;
 DWORD WINAPI ReportVersion()
 {
     return ReportedVersion;
-}
-
-std::string RegistryText(HKEY root, const char* path, const char* name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-    char data[256] = "";
-    DWORD size = sizeof data - 1;
-    LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? data : "<absent>";
-}
-
-void SetRegistryText(HKEY root, const char* path, const char* name, const char* text)
-{
-    HKEY key;
-    RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text) + 1);
-    RegCloseKey(key);
 }
 
 // The companion application: a top-level window of a thread of its own
@@ -133,9 +115,9 @@ protected:
         ASSERT_TRUE(restart_.applied() && boxes_.applied() && version_.applied());
         WriteTextFile(TestDirectory() + "\\SETUP.INF", Script);
         // An active PS/2 mouse, as Windows 98 lists it.
-        SetRegistryText(HKEY_DYN_DATA, "Config Manager\\Enum\\C29A3B10", "HardWareKey", "BIOS\\*PNP0F13\\0000");
-        SetRegistryText(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc", "Standard PS/2 Port Mouse");
-        SetRegistryText(HKEY_LOCAL_MACHINE, DeviceKey, "Mfg", "(Standard mouse types)");
+        SetText(HKEY_DYN_DATA, "Config Manager\\Enum\\C29A3B10", "HardWareKey", "BIOS\\*PNP0F13\\0000");
+        SetText(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc", "Standard PS/2 Port Mouse");
+        SetText(HKEY_LOCAL_MACHINE, DeviceKey, "Mfg", "(Standard mouse types)");
     }
     int Run(const char* commandLine)
     {
@@ -179,7 +161,7 @@ TEST_F(Entry, DriverOnlyRunRegistersTellsAndRestarts)
     EXPECT_EQ(std::vector<UINT>{EWX_REBOOT}, Restarts);
     // Registered for the PS/2 mouse, recorded in the script beside the program.
     EXPECT_STREQ(TestDirectory().c_str(), InstallDir);
-    EXPECT_EQ("Zorva PS/2 Wheel Mouse", RegistryText(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc"));
+    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc"));
     EXPECT_NE(std::string::npos, ReadTextFile(TestDirectory() + "\\SETUP.INF").find("DeviceDesc=Standard PS/2 Port Mouse"));
 }
 
@@ -194,7 +176,7 @@ TEST_F(Entry, CancelInTheDriverOnlyRunChangesNothing)
     ASSERT_EQ(1u, Boxes.size());
     EXPECT_EQ("Zorva Wheel installation is not completed !", Boxes[0].text);
     EXPECT_TRUE(Restarts.empty());
-    EXPECT_EQ("Standard PS/2 Port Mouse", RegistryText(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc"));
+    EXPECT_EQ("Standard PS/2 Port Mouse", TextOf(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc"));
     EXPECT_EQ(std::string::npos, ReadTextFile(TestDirectory() + "\\SETUP.INF").find("[PS2]"));
 }
 

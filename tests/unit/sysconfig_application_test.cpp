@@ -9,7 +9,7 @@
 #include "sysconfig/application_registration.h"
 #include "sysconfig/driver_registration.h"
 #include "tests/support/import_patch.h"
-#include "tests/unit/sysconfig_registry.h"
+#include "tests/support/registry.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "shell/fixed_text.h"
 #include "sysconfig/driver_registration.h"
 #include "tests/support/test_env.h"
-#include "tests/unit/sysconfig_registry.h"
+#include "tests/support/registry.h"
 
 namespace {
 

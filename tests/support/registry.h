@@ -1,7 +1,7 @@
-// Registry helpers for the system-configuration tests: seeding keys as a
+// Registry helpers for the tests: seeding keys as a
 // Windows 98 PC has them and reading back what the program wrote.
-#ifndef SETUP_SYSCONFIG_REGISTRY_H
-#define SETUP_SYSCONFIG_REGISTRY_H
+#ifndef SETUP_TEST_REGISTRY_H
+#define SETUP_TEST_REGISTRY_H
 
 #include <windows.h>
 

@@ -1,0 +1,393 @@
+// The real SETUP.EXE, started from a copy of the sample medium in C:\medium
+// on a prefix seeded as a Windows 98 PC (WIN98PC.EXE), driven from outside
+// by the robot. A restart shows as the end-of-session query that Wine sends
+// to every window; this test's window refuses it, so the test lives on.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <lzexpand.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "tests/support/registry.h"
+#include "tests/support/robot.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+const char* const Medium = "C:\\medium";
+const char* const Installed = "C:\\Program Files\\Zorva";
+const char* const ClassKey = "System\\CurrentControlSet\\Services\\Class\\Mouse\\0000";
+const char* const Ps2Device = "Enum\\BIOS\\*PNP0F13\\0C";
+const char* const SerialDevice = "Enum\\Root\\*PNP0F0C\\0000";
+const char* const Finished = "The Mouse Setup Program has installed driver successfully. You have to restart your Windows now !";
+
+bool RestartRequested = false;
+
+LRESULT CALLBACK SessionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_QUERYENDSESSION) {
+        RestartRequested = true;
+        return FALSE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void CopyTree(const std::string& from, const std::string& to)
+{
+    CreateDirectoryA(to.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
+        else CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// A file of the medium as the platform's LZ32 reads it: expanded.
+std::string Expanded(const std::string& path)
+{
+    OFSTRUCT info = {};
+    INT file = LZOpenFileA(const_cast<char*>(path.c_str()), &info, OF_READ);
+    std::string data;
+    if (file < 0) return "<cannot open>";
+    char chunk[4096];
+    INT n;
+    while ((n = LZRead(file, chunk, sizeof chunk)) > 0) data.append(chunk, n);
+    LZClose(file);
+    return data;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string WindowsDirectory()
+{
+    char path[MAX_PATH];
+    GetWindowsDirectoryA(path, sizeof path);
+    return path;
+}
+
+std::string SystemDirectory()
+{
+    char path[MAX_PATH];
+    GetSystemDirectoryA(path, sizeof path);
+    return path;
+}
+
+std::vector<std::string> LinesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+class EndToEnd : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RestartRequested = false;
+        WNDCLASSA session = {};
+        session.lpfnWndProc = SessionProc;
+        session.hInstance = GetModuleHandleA(nullptr);
+        session.lpszClassName = "TestSession";
+        RegisterClassA(&session);
+        sessionWindow_ = CreateWindowA("TestSession", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                       session.hInstance, nullptr);
+        CopyTree(WindowsPathOf(MEDIUM_UNIX_PATH), Medium);
+    }
+    void TearDown() override { DestroyWindow(sessionWindow_); }
+
+    void SeedPc(const char* mouse)
+    {
+        ASSERT_EQ(0u, RunAndWait("\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" " + mouse));
+        iniBefore_ = ReadTextFile(WindowsDirectory() + "\\system.ini");
+    }
+
+    // Starts SETUP.EXE, lets the robot work, and waits for the program to end
+    // while this thread answers the end-of-session query.
+    DWORD RunSetup(const char* arguments, const std::function<void()>& robotWork)
+    {
+        std::string command = std::string("\"") + Medium + "\\SETUP.EXE\"" + arguments;
+        STARTUPINFOA startup = {sizeof startup};
+        PROCESS_INFORMATION process;
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return 1000;
+        RobotWatchProcess(process.dwProcessId);
+        Robot robot(robotWork);
+        DWORD start = GetTickCount();
+        while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
+            Pump();
+            if (GetTickCount() - start > 90000) {
+                TerminateProcess(process.hProcess, 999);
+                break;
+            }
+        }
+        robot.join();
+        for (int i = 0; i < 20; ++i) {  // a restart request may still be on its way
+            Pump();
+            Sleep(50);
+        }
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return exitCode;
+    }
+
+    static DWORD RunAndWait(std::string command)
+    {
+        STARTUPINFOA startup = {sizeof startup};
+        PROCESS_INFORMATION process;
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return 1000;
+        WaitForSingleObject(process.hProcess, 60000);
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return exitCode;
+    }
+
+    static void Pump()
+    {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+
+    // The whole wizard, as a user clicks it.
+    static std::function<void()> ClickThrough(int mouseButton, int restartButton)
+    {
+        return [=] {
+            Click(WaitForPage("SETUP_BEGIN"), IDOK);
+            HWND mouse = WaitForPage("SETUP_SELMOUSE");
+            Click(mouse, mouseButton);
+            Click(mouse, IDOK);
+            Click(WaitForPage("SETUP_SELDIR"), IDOK);
+            HWND finish = WaitForPage("SETUP_END", 60000);
+            Click(finish, restartButton);
+            Click(finish, IDOK);
+        };
+    }
+
+    void ExpectFilesInstalled()
+    {
+        struct {
+            std::string source;  // on the medium
+            std::string target;
+        } files[] = {
+            {"SETUP.EXE", std::string(Installed) + "\\.\\SETUP.EXE"},
+            {"QXMAIN.EX_", std::string(Installed) + "\\QXMAIN.EXE"},
+            {"QXPAGE.DL_", std::string(Installed) + "\\QXPAGE.DLL"},
+            {"UNINSTAL.EXE", std::string(Installed) + "\\UNINSTAL.EXE"},
+            {"README.TXT", std::string(Installed) + "\\README.TXT"},
+            {"SYSTEM\\QXMOUSE.DR_", WindowsDirectory() + "\\SYSTEM\\QXMOUSE.DRV"},
+            {"INF\\QXMOUSE.INF", WindowsDirectory() + "\\INF\\QXMOUSE.INF"},
+            {"HELP\\USING.TX_", std::string(Installed) + "\\HELP\\USING.TXT"},
+            {"HELP\\TROUBLE.TXT", std::string(Installed) + "\\HELP\\TROUBLE.TXT"},
+        };
+        for (const auto& f : files) {
+            std::string expected = Expanded(std::string(Medium) + "\\" + f.source);
+            EXPECT_GT(expected.size(), 0u) << f.source;
+            EXPECT_TRUE(ReadTextFile(f.target) == expected) << f.target;
+        }
+    }
+
+    // The application entries of the companion software.
+    static void ExpectApplicationRegistered()
+    {
+        EXPECT_EQ("C:\\Program Files\\Zorva\\QXPAGE.DLL",
+                  TextOf(HKEY_CLASSES_ROOT, "CLSID\\{6A1C3F20-5B7E-11d1-9C4A-0080C7E21D55}\\InProcServer32", nullptr));
+        EXPECT_EQ("\"C:\\Program Files\\Zorva\\QXMAIN.EXE\" -startup",
+                  TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
+        EXPECT_EQ("Zorva Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE,
+                                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane",
+                                              "DisplayName"));
+    }
+
+    // system.ini: only the [386Enh] mouse line changed; the old file is kept.
+    void ExpectMouseDeviceSwitched()
+    {
+        std::vector<std::string> before = LinesOf(iniBefore_), after = LinesOf(ReadTextFile(WindowsDirectory() +
+                                                                                              "\\system.ini"));
+        ASSERT_EQ(before.size(), after.size());
+        int changed = 0;
+        for (size_t i = 0; i < before.size(); ++i) {
+            if (before[i] == after[i]) continue;
+            ++changed;
+            EXPECT_EQ("mouse=*vmouse", after[i]);
+            EXPECT_EQ(0u, before[i].find("mouse=")) << before[i];
+        }
+        EXPECT_EQ(1, changed);
+        EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.bak"));
+        EXPECT_FALSE(Exists(SystemDirectory() + "\\VMM32\\VMOUSE.VXD"));
+        EXPECT_TRUE(Exists(SystemDirectory() + "\\VMM32\\VMOUSE.BAK"));
+    }
+
+    void ExpectNothingChanged()
+    {
+        EXPECT_FALSE(Exists(std::string(Installed) + "\\QXMAIN.EXE"));
+        EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                     "Rollvane"));
+        EXPECT_EQ("Standard PS/2 Port Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+        EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
+        EXPECT_TRUE(Exists(SystemDirectory() + "\\VMM32\\VMOUSE.VXD"));
+        EXPECT_FALSE(RestartRequested);
+    }
+
+    HWND sessionWindow_ = nullptr;
+    std::string iniBefore_;
+};
+
+}  // namespace
+
+TEST_F(EndToEnd, FullPs2InstallationRestartLater)
+{
+    SeedPc("ps2");
+    EXPECT_EQ(0u, RunSetup("", ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER)));
+    ExpectFilesInstalled();
+    ExpectApplicationRegistered();
+    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+    EXPECT_EQ("Zorva", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Mfg"));
+    EXPECT_EQ("Mouse\\0000", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Driver"));
+    EXPECT_EQ("QXMOUSE.DRV", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseDriver"));
+    EXPECT_EQ("QXMOUSE.INF", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfPath"));
+    EXPECT_EQ("QX_PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfSection"));
+    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DriverDesc"));
+    EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
+    EXPECT_EQ("*vmouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DevLoader")) << "left as it was";
+
+    // The record of what was replaced, in the installed script.
+    std::string script = std::string(Installed) + "\\SETUP.INF";
+    auto recorded = [&](const char* key, const char* section = "PS2") {
+        char value[256] = "";
+        GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, script.c_str());
+        return std::string(value);
+    };
+    EXPECT_EQ(Ps2Device, recorded("SubKey1"));
+    EXPECT_EQ("Standard PS/2 Port Mouse", recorded("DeviceDesc"));
+    EXPECT_EQ("(Standard mouse types)", recorded("Mfg"));
+    EXPECT_EQ(ClassKey, recorded("SubKey2"));
+    EXPECT_EQ("mouse.drv", recorded("MouseDriver"));
+    EXPECT_EQ("MSMOUSE.INF", recorded("InfPath"));
+    EXPECT_EQ("PS2_Inst", recorded("InfSection"));
+    EXPECT_EQ("<none>", recorded("SubKey1", "Serial"));
+
+    ExpectMouseDeviceSwitched();
+    EXPECT_FALSE(RestartRequested);
+}
+
+TEST_F(EndToEnd, FullSerialInstallationRestartNow)
+{
+    SeedPc("serial");
+    EXPECT_EQ(0u, RunSetup("", ClickThrough(IDC_SERIAL_MOUSE, IDC_RESTART_NOW)));
+    ExpectFilesInstalled();
+    ExpectApplicationRegistered();
+    EXPECT_EQ("Zorva Serial Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, SerialDevice, "DeviceDesc"));
+    EXPECT_EQ("QX_SER", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfSection"));
+    EXPECT_EQ("Serial", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
+    char value[256] = "";
+    GetPrivateProfileStringA("Serial", "SubKey1", "", value, sizeof value,
+                             (std::string(Installed) + "\\SETUP.INF").c_str());
+    EXPECT_STREQ("Enum\\ROOT\\*PNP0F0C\\0000", value) << "the device's key as the active list names it";
+    ExpectMouseDeviceSwitched();
+    EXPECT_TRUE(RestartRequested);
+}
+
+TEST_F(EndToEnd, DriverOnlyRunRegistersTheDriverAndRestarts)
+{
+    SeedPc("ps2");
+    MessageBoxSeen box;
+    bool backEnabled = true;
+    DWORD exitCode = RunSetup(" -u", [&] {
+        HWND mouse = WaitForPage("SETUP_SELMOUSE");
+        backEnabled = IsWindowEnabled(GetDlgItem(mouse, IDC_BACK)) != FALSE;
+        Click(mouse, IDC_PS2_MOUSE);
+        Click(mouse, IDOK);
+        box = DismissMessageBox();
+    });
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_FALSE(backEnabled);
+    EXPECT_EQ(Finished, box.text);
+    EXPECT_EQ("Zorva Wheel Mouse Setup Program", box.caption);
+    EXPECT_TRUE(RestartRequested);
+    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+    // Only the driver: no files, no application entries, system.ini untouched,
+    // and the record lies in the script beside the program.
+    EXPECT_FALSE(Exists(std::string(Installed) + "\\QXMAIN.EXE"));
+    EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
+    EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
+    char value[256] = "";
+    GetPrivateProfileStringA("PS2", "DeviceDesc", "", value, sizeof value,
+                             (std::string(Medium) + "\\SETUP.INF").c_str());
+    EXPECT_STREQ("Standard PS/2 Port Mouse", value);
+}
+
+TEST_F(EndToEnd, CancelOnEachPageLeavesThePcAsItWas)
+{
+    struct {
+        const char* page;
+        const char* arguments;
+    } cases[] = {
+        {"SETUP_BEGIN", ""}, {"SETUP_SELMOUSE", ""}, {"SETUP_SELDIR", ""}, {"SETUP_SELMOUSE", " -u"}};
+    for (const auto& c : cases) {
+        SeedPc("ps2");
+        MessageBoxSeen notice;
+        DWORD exitCode = RunSetup(c.arguments, [&] {
+            const char* pages[] = {"SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR"};
+            for (const char* page : pages) {
+                if (*c.arguments && page != std::string("SETUP_SELMOUSE")) continue;
+                HWND window = WaitForPage(page);
+                if (page == std::string(c.page)) {
+                    Click(window, IDCANCEL);
+                    notice = DismissMessageBox();
+                    return;
+                }
+                Click(window, IDOK);
+            }
+        });
+        EXPECT_EQ(0u, exitCode) << c.page << c.arguments;
+        EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text) << c.page << c.arguments;
+        ExpectNothingChanged();
+    }
+}
+
+TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
+{
+    // A large first file keeps the copy busy long enough for the click.
+    std::string big(48 << 20, 'z');
+    WriteTextFile(std::string(Medium) + "\\BIG.DAT", big);
+    std::string script = std::string(Medium) + "\\SETUP.INF";
+    WritePrivateProfileStringA("Disk1", "1", "BIG.DAT,BIG.DAT,A large file,RootDir", script.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
+    SeedPc("ps2");
+    MessageBoxSeen notice;
+    DWORD exitCode = RunSetup("", [&] {
+        Click(WaitForPage("SETUP_BEGIN"), IDOK);
+        Click(WaitForPage("SETUP_SELMOUSE"), IDOK);
+        Click(WaitForPage("SETUP_SELDIR"), IDOK);
+        HWND install = WaitForWindow("SETUP_INSTALL", nullptr);
+        Click(install, IDOK);  // its only button, "Cancel"
+        notice = DismissMessageBox(60000);
+    });
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
+    EXPECT_EQ(big.size(), ReadTextFile(std::string(Installed) + "\\BIG.DAT").size()) << "the file in progress is finished";
+    ExpectNothingChanged();
+}
