@@ -66,25 +66,6 @@ std::string Expanded(const std::string& path)
     return data;
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH];
-    GetWindowsDirectoryA(path, sizeof path);
-    return path;
-}
-
-std::string SystemDirectory()
-{
-    char path[MAX_PATH];
-    GetSystemDirectoryA(path, sizeof path);
-    return path;
-}
-
 std::vector<std::string> LinesOf(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -116,7 +97,7 @@ protected:
 
     void SeedPc(const char* mouse)
     {
-        ASSERT_EQ(0u, RunAndWait("\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" " + mouse));
+        ASSERT_EQ(0u, RunProgram("\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" " + mouse));
         iniBefore_ = ReadTextFile(WindowsDirectory() + "\\system.ini");
     }
 
@@ -144,20 +125,6 @@ protected:
             Pump();
             Sleep(50);
         }
-        DWORD exitCode = 0;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return exitCode;
-    }
-
-    static DWORD RunAndWait(std::string command)
-    {
-        STARTUPINFOA startup = {sizeof startup};
-        PROCESS_INFORMATION process;
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return 1000;
-        WaitForSingleObject(process.hProcess, 60000);
         DWORD exitCode = 0;
         GetExitCodeProcess(process.hProcess, &exitCode);
         CloseHandle(process.hThread);
@@ -236,18 +203,18 @@ protected:
         }
         EXPECT_EQ(1, changed);
         EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.bak"));
-        EXPECT_FALSE(Exists(SystemDirectory() + "\\VMM32\\VMOUSE.VXD"));
-        EXPECT_TRUE(Exists(SystemDirectory() + "\\VMM32\\VMOUSE.BAK"));
+        EXPECT_FALSE(FileExists(SystemDirectory() + "\\VMM32\\VMOUSE.VXD"));
+        EXPECT_TRUE(FileExists(SystemDirectory() + "\\VMM32\\VMOUSE.BAK"));
     }
 
     void ExpectNothingChanged()
     {
-        EXPECT_FALSE(Exists(std::string(Installed) + "\\QXMAIN.EXE"));
+        EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
         EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
                                      "Rollvane"));
         EXPECT_EQ("Standard PS/2 Port Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
         EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
-        EXPECT_TRUE(Exists(SystemDirectory() + "\\VMM32\\VMOUSE.VXD"));
+        EXPECT_TRUE(FileExists(SystemDirectory() + "\\VMM32\\VMOUSE.VXD"));
         EXPECT_FALSE(RestartRequested);
     }
 
@@ -330,7 +297,7 @@ TEST_F(EndToEnd, DriverOnlyRunRegistersTheDriverAndRestarts)
     EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
     // Only the driver: no files, no application entries, system.ini untouched,
     // and the record lies in the script beside the program.
-    EXPECT_FALSE(Exists(std::string(Installed) + "\\QXMAIN.EXE"));
+    EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
     EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
     EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
     char value[256] = "";

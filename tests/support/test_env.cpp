@@ -44,3 +44,47 @@ std::string ReadTextFile(const std::string& path)
     std::fclose(file);
     return text;
 }
+
+std::string WindowsDirectory()
+{
+    char path[MAX_PATH];
+    GetWindowsDirectoryA(path, sizeof path);
+    return path;
+}
+
+std::string SystemDirectory()
+{
+    char path[MAX_PATH];
+    GetSystemDirectoryA(path, sizeof path);
+    return path;
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+unsigned long RunProgram(std::string commandLine, const std::string& outputPath)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    HANDLE output = INVALID_HANDLE_VALUE;
+    if (!outputPath.empty()) {
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
+    PROCESS_INFORMATION process = {};
+    DWORD exitCode = 0xDEAD;
+    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, output != INVALID_HANDLE_VALUE, 0, nullptr,
+                       nullptr, &startup, &process)) {
+        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+    return exitCode;
+}

@@ -15,6 +15,15 @@ std::string WindowsPathOf(const std::string& unixPath);
 // which the program sees as its SetupDir.
 std::string TestDirectory();
 
+std::string WindowsDirectory();
+std::string SystemDirectory();
+bool FileExists(const std::string& path);
+
+// Runs a program and waits for it (a minute at most); its exit code, or
+// 0xDEAD when it could not be started or did not end. With outputPath its
+// standard output and error go to that file.
+unsigned long RunProgram(std::string commandLine, const std::string& outputPath = "");
+
 // Writes a text file (a SETUP.INF, a system.ini...) as it stands.
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);

@@ -113,9 +113,7 @@ protected:
         Texts.clear();
         BarWidths.clear();
         Frames = 0;
-        char windows[MAX_PATH];
-        GetWindowsDirectoryA(windows, sizeof windows);
-        WindowsDir.assign(windows);
+        WindowsDir.assign(WindowsDirectory().c_str());
         ScreenWidth = static_cast<int16_t>(GetSystemMetrics(SM_CXSCREEN));
         ScreenHeight = static_cast<int16_t>(GetSystemMetrics(SM_CYSCREEN));
         dest_ = TestDirectory() + "\\dest";

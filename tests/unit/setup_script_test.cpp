@@ -456,15 +456,7 @@ TEST(ScriptFromLongPath, ProgramPathOverSeventyNineCharactersIsRefused)
         std::string copy = dir + name;
         ASSERT_EQ(c.pathLength, copy.size());
         ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
-        std::string command = "\"" + copy + "\" --gtest_also_run_disabled_tests --gtest_filter=ScriptChild.*";
-        STARTUPINFOA si = {sizeof si};
-        PROCESS_INFORMATION pi;
-        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-        WaitForSingleObject(pi.hProcess, 60000);
-        DWORD exitCode = 99;
-        GetExitCodeProcess(pi.hProcess, &exitCode);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        DWORD exitCode = RunProgram("\"" + copy + "\" --gtest_also_run_disabled_tests --gtest_filter=ScriptChild.*");
         EXPECT_EQ(c.expectedExit, exitCode) << copy;
     }
 }

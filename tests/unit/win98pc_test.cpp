@@ -22,47 +22,12 @@ const std::string ClassKey = "System\\CurrentControlSet\\Services\\Class\\Mouse\
 // Runs WIN98PC.EXE with arguments; its output goes to outputPath.
 DWORD RunWin98Pc(const std::string& arguments, const std::string& outputPath)
 {
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(INVALID_HANDLE_VALUE, output);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" " + arguments;
-    DWORD exitCode = 0xDEAD;
-    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    } else {
-        ADD_FAILURE() << "cannot start " << commandLine;
-    }
-    CloseHandle(output);
-    return exitCode;
-}
-
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH];
-    GetWindowsDirectoryA(path, sizeof path);
-    return path;
+    return RunProgram("\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" " + arguments, outputPath);
 }
 
 std::string Vmm32Directory()
 {
-    char path[MAX_PATH];
-    GetSystemDirectoryA(path, sizeof path);
-    return std::string(path) + "\\VMM32";
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return SystemDirectory() + "\\VMM32";
 }
 
 std::string ActiveKey(const char* pattern)
