@@ -62,17 +62,19 @@ enum class LineRead { Line, End, Failed };
 
 // The next line with its newline (the last line of the file may lack one).
 // Text mode has turned CR LF into the newline and ends the input at Ctrl-Z.
+// Read a character at a time, so that a stray zero byte is copied like any
+// other character instead of cutting the line.
 LineRead ReadLine(FILE* input, LineBuffer& line)
 {
     line.clear();
-    char piece[120];
-    while (std::fgets(piece, sizeof piece, input) != nullptr) {
-        std::size_t n = std::strlen(piece);
-        if (!line.append(piece, n)) return LineRead::Failed;
-        if (n > 0 && piece[n - 1] == '\n') return LineRead::Line;
+    int c;
+    while ((c = std::fgetc(input)) != EOF) {
+        char character = static_cast<char>(c);
+        if (!line.append(&character, 1)) return LineRead::Failed;
+        if (character == '\n') return LineRead::Line;
     }
-    // fgets gives null both at the end and on a read error; a copy that
-    // stopped at an error must not replace the file.
+    // EOF stands both for the end and for a read error; a copy that stopped
+    // at an error must not replace the file.
     if (std::ferror(input) != 0) return LineRead::Failed;
     return line.length() != 0 ? LineRead::Line : LineRead::End;
 }
@@ -137,12 +139,14 @@ bool CopyWithMouseLine(FILE* input, FILE* output)
         if (read == LineRead::Failed) return false;
         if (read == LineRead::End) return true;
         const char* text = line.c_str();
+        std::size_t length = line.length();
         if (IsSectionHeader(text)) searching = IsSection(text, "386Enh");
         if (searching && IsMouseLine(text)) {
             text = MouseLine;
+            length = std::strlen(MouseLine);
             searching = false;
         }
-        if (std::fputs(text, output) == EOF) return false;
+        if (std::fwrite(text, 1, length, output) != length) return false;
     }
 }
 

@@ -112,6 +112,16 @@ TEST_F(SystemIni, MouseDeviceIsMovedAside)
     }
 }
 
+TEST_F(SystemIni, AZeroByteInALineIsCopiedLikeAnyOther)
+{
+    const std::string before("[boot]\r\nshell=Explorer.exe\r\ndamaged=a\0b\r\n[386Enh]\r\nmouse=*vmouse, msmouse.vxd\r\n", 79);
+    WriteTextFile(ini, before);
+    UpdateSystemIni();
+    EXPECT_EQ(std::string("[boot]\r\nshell=Explorer.exe\r\ndamaged=a\0b\r\n[386Enh]\r\nmouse=*vmouse\r\n", 66),
+              ReadTextFile(ini));
+    EXPECT_EQ(before, ReadTextFile(backup));
+}
+
 TEST_F(SystemIni, BackupIsReplacedOnEveryRun)
 {
     WriteTextFile(backup, "old backup");
@@ -125,12 +135,13 @@ TEST_F(SystemIni, BackupIsReplacedOnEveryRun)
 
 namespace {
 
-int PutsCalls;
+int WriteCalls;
 void* Real;  // the C library's function that a replacement passes on to
 
-int __cdecl FailingThirdPuts(const char* text, FILE* file)
+size_t __cdecl FailingThirdWrite(const void* data, size_t size, size_t count, FILE* file)
 {
-    return ++PutsCalls >= 3 ? EOF : reinterpret_cast<int(__cdecl*)(const char*, FILE*)>(Real)(text, file);
+    using Write = size_t(__cdecl*)(const void*, size_t, size_t, FILE*);
+    return ++WriteCalls >= 3 ? 0 : reinterpret_cast<Write>(Real)(data, size, count, file);
 }
 
 int __cdecl FailingClose(FILE* file)
@@ -153,14 +164,14 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
         const char* function;  // the C library call that fails
         void* replacement;
     } patched[] = {
-        {"a write fails", "fputs", reinterpret_cast<void*>(FailingThirdPuts)},
+        {"a write fails", "fwrite", reinterpret_cast<void*>(FailingThirdWrite)},
         {"the close of system.new fails", "fclose", reinterpret_cast<void*>(FailingClose)},
         {"a read fails", "ferror", reinterpret_cast<void*>(ReportingError)},
     };
     for (const auto& c : patched) {
         WriteTextFile(ini, Win98Ini);
         WriteTextFile(backup, "old backup");
-        PutsCalls = 0;
+        WriteCalls = 0;
         {
             ImportPatch patch("msvcrt.dll", c.function, c.replacement);
             ASSERT_TRUE(patch.applied()) << c.function;
