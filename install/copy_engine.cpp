@@ -61,11 +61,15 @@ bool DirectoryOf(const char* path, FixedText<MAX_PATH>& directory)
 }
 
 // Windows 95 has no MoveFileExA: the old file goes first, then the new one
-// takes its name. A file that cannot be deleted (read-only, in use) stays.
-bool PutInPlace(const char* temporary, const char* destination)
+// takes its name. A file that cannot be deleted (read-only, in use) stays,
+// and the new one is dropped. Should the move fail once the old file is
+// gone, the complete new file is kept under its temporary name rather than
+// lost too.
+void PutInPlace(const char* temporary, const char* destination)
 {
     DeleteFileA(destination);
-    return MoveFileA(temporary, destination) != FALSE;
+    if (MoveFileA(temporary, destination)) return;
+    if (GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES) DeleteFileA(temporary);
 }
 
 // Expands the open source into a temporary file beside the destination and
@@ -82,7 +86,8 @@ void ExpandSafely(const char* destination)
         LzFile target = OpenLzFile(temporary, OF_CREATE);
         if (target) written = LZCopy(SourceHandle.get(), target.get());
     }
-    if (written < 0 || written != expected || !PutInPlace(temporary, destination)) DeleteFileA(temporary);
+    if (written >= 0 && written == expected) PutInPlace(temporary, destination);
+    else DeleteFileA(temporary);
 }
 
 void CopyOneFile(HWND page, HDC dc, int disk, int entry)

@@ -225,9 +225,10 @@ TEST_F(InstallPage, RootDirIsCopiedOnceItExists)
 
 TEST_F(InstallPage, BadOrMissingSourcesLeaveTheDestinationAsItWas)
 {
-    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=5\n"
+    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=6\n"
          "[Disk1]\n1=MISSING.TXT,KEEP1.TXT,Missing\n2=TRUNC.TX_,KEEP2.TXT,Truncated\n"
-         "3=LIAR.TX_,KEEP3.TXT,Header names more than the data holds\n5=GOOD.TX_,GOOD.TXT,Good\n");
+         "3=LIAR.TX_,KEEP3.TXT,Header names more than the data holds\n5=GOOD.TX_,GOOD.TXT,Good\n"
+         "6=GOOD.TX_,READONLY.TXT,A read-only destination\n");
     const std::string good = Pattern(3000, 4);
     std::string truncated = Szdd(Pattern(3000, 5));
     truncated.resize(truncated.size() / 2);
@@ -236,13 +237,15 @@ TEST_F(InstallPage, BadOrMissingSourcesLeaveTheDestinationAsItWas)
     liar[11] = 0x10;  // 4 kB and more
     Source("LIAR.TX_", liar);
     Source("GOOD.TX_", Szdd(good));
-    for (const char* keep : {"KEEP1.TXT", "KEEP2.TXT", "KEEP3.TXT"}) WriteTextFile(dest_ + "\\" + keep, "old");
+    for (const char* keep : {"KEEP1.TXT", "KEEP2.TXT", "KEEP3.TXT", "READONLY.TXT"}) WriteTextFile(dest_ + "\\" + keep, "old");
+    SetFileAttributesA((dest_ + "\\READONLY.TXT").c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(PageNext, Run());
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP1.TXT")) << "missing source";
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP2.TXT")) << "truncated SZDD source";
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP3.TXT")) << "length beyond the data";
     EXPECT_EQ(good, ReadTextFile(dest_ + "\\GOOD.TXT"));
-    EXPECT_EQ(5u, TextsOf(IDC_PERCENT).size()) << "the all-zero entry 4 is counted, names no file";
+    EXPECT_EQ("old", ReadTextFile(dest_ + "\\READONLY.TXT")) << "a read-only file is not replaced";
+    EXPECT_EQ(6u, TextsOf(IDC_PERCENT).size()) << "the all-zero entry 4 is counted, names no file";
 
     // Nothing else arrived: no temporary file is left behind.
     WIN32_FIND_DATAA found;
@@ -252,7 +255,7 @@ TEST_F(InstallPage, BadOrMissingSourcesLeaveTheDestinationAsItWas)
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
     while (FindNextFileA(search, &found));
     FindClose(search);
-    EXPECT_EQ(4u, names.size());
+    EXPECT_EQ(5u, names.size());
 }
 
 TEST_F(InstallPage, ScriptWithoutDisksOnlyRegisters)
