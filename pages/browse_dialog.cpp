@@ -11,8 +11,10 @@ FixedText<256> BrowseBuffer;
 
 namespace {
 
-// The size of the request as Windows 95 knows it.
-constexpr DWORD OpenFileNameSize95 = 76;
+// The size of the request as Windows 95 knows it: 76 bytes on i686 (the
+// pointer-sized fields make it larger in the x86-64 flavour).
+constexpr DWORD OpenFileNameSize95 = sizeof(OPENFILENAME_NT4A);
+static_assert(sizeof(void*) != 4 || OpenFileNameSize95 == 76, "the Windows 95 request size");
 
 // The edit field's text on OK: at most 79 characters.
 void TakeEditText(HWND dialog)

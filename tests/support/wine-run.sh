@@ -22,11 +22,13 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 mkdir -p "$prefix/drive_c/test"
 cp "$program" "$prefix/drive_c/test/"
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=/dev/null
+. "$template/wine.env"
+export WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=${WINEDEBUG:--all}
 # The Unix folder of the prefix, for tests that check files from outside.
 export SETUP_TEST_PREFIX=$prefix
-wine "C:\\test\\$(basename "$program")" "$@"
+"$WINE" "C:\\test\\$(basename "$program")" "$@"
 rc=$?
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
