@@ -11,33 +11,62 @@ LzFile SourceHandle;
 
 namespace {
 
+// The files the user chose to skip: the first ten by name, the rest counted.
+constexpr int ListedSkips = 10;
+FixedText<256> SkippedFiles[ListedSkips];
+int SkippedCount = 0;
+
+// Attributes a replaced file takes over from the old one.
+constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
 const FileEntry& EntryOf(int disk, int entry)
 {
     return Disks[disk - 1].FirstEntry[entry - 1];
 }
 
-void ShowStatus(HWND page, const char* text)
+// What the engine draws on: the page, its device context and controls,
+// looked up once, and the percentage on show.
+struct Display {
+    HWND page;
+    HDC dc;
+    HWND status;
+    HWND percent;
+    RECT bar;   // inside the frame over control 1011, the full width
+    int shown;  // the percentage on show, -1 after the bar was emptied
+};
+
+void ShowStatus(const Display& display, const char* text)
 {
-    SetDlgItemTextA(page, IDC_STATUS, text);
-    UpdateWindow(GetDlgItem(page, IDC_STATUS));
+    SetDlgItemTextA(display.page, IDC_STATUS, text);
+    UpdateWindow(display.status);
+}
+
+// The empty bar of a new disk: white with an etched edge.
+void EmptyBar(Display& display)
+{
+    DrawControlFrame(display.page, display.dc, IDC_PROGRESS, 0);
+    GetControlRect(display.page, IDC_PROGRESS, &display.bar);
+    InflateRect(&display.bar, -2, -2);
+    OffsetRect(&display.bar, -1, -1);
+    display.shown = -1;
 }
 
 // The percentage of the disk's entries begun, the current one included, and
-// the blue bar inside the frame over control 1011.
-void ShowProgress(HWND page, HDC dc, int percent)
+// the blue bar. A percentage already on show is not drawn again: with more
+// than a hundred files on a disk, several files share one.
+void ShowProgress(Display& display, int percent)
 {
+    if (percent == display.shown) return;
+    display.shown = percent;
     FixedText<16> text;
     FormatText(text, "%d%%", percent);
-    SetDlgItemTextA(page, IDC_PERCENT, text);
-    UpdateWindow(GetDlgItem(page, IDC_PERCENT));
+    SetDlgItemTextA(display.page, IDC_PERCENT, text);
+    UpdateWindow(display.percent);
 
-    RECT bar;
-    GetControlRect(page, IDC_PROGRESS, &bar);
-    InflateRect(&bar, -2, -2);
-    OffsetRect(&bar, -1, -1);
+    RECT bar = display.bar;
     bar.right = bar.left + ((bar.right - bar.left + 1) * percent) / 100;
     Brush blue(CreateSolidBrush(RGB(0, 0, 255)));
-    FillRect(dc, &bar, blue.get());
+    FillRect(display.dc, &bar, blue.get());
 }
 
 // The expanded length the source should give: the length an SZDD header
@@ -60,48 +89,196 @@ bool DirectoryOf(const char* path, FixedText<MAX_PATH>& directory)
     return true;
 }
 
-// Windows 95 has no MoveFileExA: the old file goes first, then the new one
-// takes its name. A file that cannot be deleted (read-only, in use) stays,
-// and the new one is dropped. Should the move fail once the old file is
-// gone, the complete new file is kept under its temporary name rather than
-// lost too.
-void PutInPlace(const char* temporary, const char* destination)
+// A file created only where no file has that name, open for writing.
+FileHandle CreateNewFile(const char* path)
 {
-    DeleteFileA(destination);
-    if (MoveFileA(temporary, destination)) return;
-    if (GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES) DeleteFileA(temporary);
+    return FileHandle(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-// Expands the open source into a temporary file beside the destination and
-// puts it in place only when every byte arrived, so a truncated or corrupt
-// source never replaces a good file.
-void ExpandSafely(const char* destination)
+bool NameTaken()
+{
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+// A temporary file in the destination's folder, its name in temporary. The
+// names are tried from a number that differs from run to run, as
+// GetTempFileNameA does, but the file stays open for the expansion rather
+// than being created, closed and opened once more.
+FileHandle CreateTemporary(const char* destination, FixedText<MAX_PATH>& temporary)
 {
     FixedText<MAX_PATH> directory;
-    char temporary[MAX_PATH];
-    if (!DirectoryOf(destination, directory) || !GetTempFileNameA(directory, "stp", 0, temporary)) return;
-    LONG expected = ExpandedLength(SourceHandle.get());
-    LONG written = -1;
-    {
-        LzFile target = OpenLzFile(temporary, OF_CREATE);
-        if (target) written = LZCopy(SourceHandle.get(), target.get());
+    if (!DirectoryOf(destination, directory)) return FileHandle();
+    DWORD start = GetTickCount();
+    for (DWORD n = 0; n < 100; ++n) {
+        FixedText<16> name;
+        FormatText(name, "\\~stp%04X.tmp", static_cast<unsigned>((start + n) & 0xFFFF));
+        if (!temporary.assignWhole(directory) || !temporary.appendWhole(name)) break;
+        FileHandle file = CreateNewFile(temporary);
+        if (file || !NameTaken()) return file;
     }
-    if (written >= 0 && written == expected) PutInPlace(temporary, destination);
-    else DeleteFileA(temporary);
+    return FileHandle();
 }
 
-void CopyOneFile(HWND page, HDC dc, int disk, int entry)
+// Expands the open source into the file; true when every byte arrived. A
+// Win32 file handle is the HFILE of the LZ interface.
+bool ExpandInto(const FileHandle& file)
 {
+    LONG expected = ExpandedLength(SourceHandle.get());
+    LONG written = LZCopy(SourceHandle.get(), static_cast<INT>(reinterpret_cast<INT_PTR>(file.get())));
+    return written >= 0 && written == expected;
+}
+
+// Windows 95 has no MoveFileExA: the old file goes first, then the new one
+// takes its name. Should that move fail once the old file is gone, one copy
+// is tried before the file is reported; the temporary file never stays.
+FileFailure PutInPlace(const char* temporary, const char* destination, DWORD oldAttributes)
+{
+    if (!DeleteFileA(destination)) {
+        DeleteFileA(temporary);
+        return FileFailure::DestinationUnwritable;  // in use, or a directory of that name
+    }
+    if (!MoveFileA(temporary, destination)) {
+        bool copied = CopyFileA(temporary, destination, FALSE) != FALSE;
+        DeleteFileA(temporary);
+        if (!copied) return FileFailure::MoveFailed;
+    }
+    if ((oldAttributes & KeptAttributes) != 0) SetFileAttributesA(destination, oldAttributes & KeptAttributes);
+    return FileFailure::None;
+}
+
+// Replaces an existing file: the source is expanded into a temporary file
+// beside it, which takes its place only when every byte arrived, so a
+// truncated or corrupt source never replaces a good file.
+FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
+{
+    // A read-only file is the user's to unlock; the program never clears it.
+    if ((oldAttributes & FILE_ATTRIBUTE_READONLY) != 0) return FileFailure::DestinationUnwritable;
+    FixedText<MAX_PATH> temporary;
+    bool complete;
+    {
+        FileHandle file = CreateTemporary(destination, temporary);
+        if (!file) return FileFailure::DestinationUnwritable;
+        complete = ExpandInto(file);
+    }
+    if (!complete) {
+        DeleteFileA(temporary);
+        return FileFailure::ExpansionIncomplete;
+    }
+    return PutInPlace(temporary, destination, oldAttributes);
+}
+
+// Where no file has the destination's name there is nothing to keep safe:
+// the source is expanded under that name at once, and an incomplete file is
+// removed again. This spares the move, which costs about as much as
+// expanding a file of 30 kB.
+FileFailure ExpandSafely(const char* destination)
+{
+    DWORD oldAttributes = GetFileAttributesA(destination);
+    if (oldAttributes != INVALID_FILE_ATTRIBUTES) return ReplaceSafely(destination, oldAttributes);
+    bool complete;
+    {
+        FileHandle file = CreateNewFile(destination);
+        if (!file) {
+            if (!NameTaken()) return FileFailure::DestinationUnwritable;  // no such folder, a full or locked disk
+            // The name was taken meanwhile: that file is replaced safely.
+            oldAttributes = GetFileAttributesA(destination);
+            return ReplaceSafely(destination, oldAttributes == INVALID_FILE_ATTRIBUTES ? 0 : oldAttributes);
+        }
+        complete = ExpandInto(file);
+    }
+    if (complete) return FileFailure::None;
+    DeleteFileA(destination);
+    return FileFailure::ExpansionIncomplete;
+}
+
+StringId ReasonText(FileFailure failure)
+{
+    switch (failure) {
+    case FileFailure::SourceUnreadable: return IDS_SOURCE_UNREADABLE;
+    case FileFailure::DestinationUnwritable: return IDS_DEST_UNWRITABLE;
+    case FileFailure::ExpansionIncomplete: return IDS_EXPANSION_INCOMPLETE;
+    default: return IDS_MOVE_FAILED;
+    }
+}
+
+// The file, why it failed, and what each button does. The path is data,
+// passed as an argument and never used as a format.
+int AskAboutFile(HWND page, const char* destination, FileFailure failure)
+{
+    FixedText<256> reason;
+    reason.assign(LoadText(ReasonText(failure)));
+    FixedText<1024> text;
+    FormatText(text, LoadText(IDS_FILE_FAILED), destination, reason.c_str());
+    return MessageBoxA(page, text, MessageCaption, MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION);
+}
+
+void RememberSkipped(const char* destination)
+{
+    if (SkippedCount < ListedSkips) SkippedFiles[SkippedCount].assign(destination);
+    ++SkippedCount;
+}
+
+// One box before the registration: up to ten names, then how many more.
+void ListSkippedFiles(HWND page)
+{
+    if (SkippedCount == 0) return;
+    FixedText<ListedSkips * 258 + 512> text;
+    text.assign(LoadText(IDS_FILES_SKIPPED));
+    for (int i = 0; i < SkippedCount && i < ListedSkips; ++i) text.append("\n").append(SkippedFiles[i]);
+    if (SkippedCount > ListedSkips) {
+        FixedText<64> more;
+        FormatText(more, LoadText(IDS_AND_MORE), SkippedCount - ListedSkips);
+        text.append("\n").append(more);
+    }
+    MessageBoxA(page, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A disk is recognised by its first source file. While that file is missing
+// the user is asked for the disk by its label (data, never a format); OK
+// looks again, Cancel abandons the installation. False when abandoned.
+bool AskForDisk(HWND page, int disk)
+{
+    FixedText<256> source;
+    int entry = 1;
+    while (entry <= Disks[disk - 1].FileCount && EntryOf(disk, entry).SourceName.empty()) ++entry;
+    if (entry > Disks[disk - 1].FileCount || !BuildSourcePath(source, disk, entry)) return true;
+    while (GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES) {
+        FixedText<1024> text;
+        FormatText(text, LoadText(IDS_INSERT_DISK), Disks[disk - 1].Label.c_str());
+        if (MessageBoxA(page, text, MessageCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+            EndPage(page, PageCancel);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CopyOneFile(Display& display, int disk, int entry)
+{
+    HWND page = display.page;
     const FileEntry& file = EntryOf(disk, entry);
     FixedText<256> status;
     status.assign(LoadText(IDS_COPYING)).append(file.SourceName).append("\n\n").append(file.Description);
-    ShowStatus(page, status);
+    ShowStatus(display, status);
 
-    FixedText<256> source;
-    OpenSourceFile(page, BuildSourcePath(source, disk, entry) ? source.c_str() : nullptr);
-    ShowProgress(page, dc, entry * 100 / Disks[disk - 1].FileCount);
-    FixedText<256> destination;
-    ExpandToDest(page, BuildDestPath(destination, disk, entry) ? destination.c_str() : nullptr);
+    FixedText<256> source, destination;
+    bool sourceFits = BuildSourcePath(source, disk, entry);
+    bool destinationFits = BuildDestPath(destination, disk, entry);
+    for (bool first = true;; first = false) {
+        FileFailure failure = OpenSourceFile(page, sourceFits ? source.c_str() : nullptr);
+        if (first) ShowProgress(display, entry * 100 / Disks[disk - 1].FileCount);
+        FileFailure expanded = ExpandToDest(page, destinationFits ? destination.c_str() : nullptr);
+        if (failure == FileFailure::None) failure = expanded;
+        // An entry the script left empty names no file; a cancel wins.
+        if (failure == FileFailure::None || file.SourceName.empty() || PageResult == PageCancel) return;
+        const char* name = destinationFits ? destination.c_str() : file.DestName.c_str();
+        int answer = AskAboutFile(page, name, failure);
+        if (answer == IDRETRY) continue;
+        if (answer == IDIGNORE) RememberSkipped(name);
+        else EndPage(page, PageCancel);
+        return;
+    }
 }
 
 }  // namespace
@@ -121,33 +298,40 @@ bool BuildDestPath(FixedText<256>& path, int disk, int entry)
     return path.appendWhole(file.DestDir) && path.appendWhole("\\") && path.appendWhole(file.DestName);
 }
 
-void OpenSourceFile(HWND page, const char* path)
+FileFailure OpenSourceFile(HWND page, const char* path)
 {
     SourceHandle.reset();
     if (path != nullptr) SourceHandle = OpenLzFile(path, OF_READ);
     PumpPageMessage(page);
+    return SourceHandle ? FileFailure::None : FileFailure::SourceUnreadable;
 }
 
-void ExpandToDest(HWND page, const char* path)
+FileFailure ExpandToDest(HWND page, const char* path)
 {
-    if (SourceHandle && path != nullptr) ExpandSafely(path);
+    FileFailure failure = FileFailure::None;
+    if (SourceHandle) failure = path != nullptr ? ExpandSafely(path) : FileFailure::DestinationUnwritable;
     SourceHandle.reset();
     PumpPageMessage(page);
+    return failure;
 }
 
 void CopyAllFiles(HWND page)
 {
+    SkippedCount = 0;
     WindowDC dc(page);
+    Display display = {page, dc.get(), GetDlgItem(page, IDC_STATUS), GetDlgItem(page, IDC_PERCENT), {}, -1};
     for (int disk = 1; disk <= DiskCount && PageResult != PageCancel; ++disk) {
+        if (disk > 1 && !AskForDisk(page, disk)) break;
         UpdateWindow(page);
-        DrawControlFrame(page, dc.get(), IDC_PROGRESS, 0);  // the empty bar: white with an etched edge
+        EmptyBar(display);
         for (int entry = 1; entry <= Disks[disk - 1].FileCount && PageResult != PageCancel; ++entry)
-            CopyOneFile(page, dc.get(), disk, entry);
+            CopyOneFile(display, disk, entry);
     }
-    // A cancelled installation registers nothing: its files were only
-    // partly copied.
+    // A cancelled or aborted installation registers nothing: its files were
+    // only partly copied.
     if (PageResult == PageCancel) return;
-    ShowStatus(page, "Updating Registry...");
+    ListSkippedFiles(page);
+    ShowStatus(display, "Updating Registry...");
     DelayMs(1000);
     UpdateRegistry(1);
 }

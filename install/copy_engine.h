@@ -11,21 +11,27 @@
 // The source file open between OpenSourceFile and ExpandToDest.
 extern LzFile SourceHandle;
 
+// The four ways one file can fail.
+enum class FileFailure { None, SourceUnreadable, DestinationUnwritable, ExpansionIncomplete, MoveFailed };
+
 // Copies every file, disk by disk, showing each on the page with a per-disk
-// percentage and bar, then updates the registry; stops between files when
-// the user cancels (PageResult 0), and then registers nothing.
+// percentage and bar, then updates the registry. Before the first file of
+// disk 2 and later it asks for the disk while that file is missing. A file
+// that fails is reported, and the user aborts, retries or skips it; skipped
+// files are listed before the registry is updated. Stops between files when
+// the user cancels or aborts (PageResult 0), and then registers nothing.
 void CopyAllFiles(HWND page);
 
 // The two paths of entry n (from 1) of disk d (from 1), each part joined by
 // one backslash: SetupDir, SourceDir, SourceName; and InstallDir (unless the
 // entry is absolute), DestDir, DestName. False when the path does not fit:
-// the file is then skipped, never cut.
+// the file is then reported, never cut.
 bool BuildSourcePath(FixedText<256>& path, int disk, int entry);
 bool BuildDestPath(FixedText<256>& path, int disk, int entry);
 
 // The two halves of one file's copy; each ends by letting the page handle
 // one pending message. A null path (one that did not fit) opens nothing.
-void OpenSourceFile(HWND page, const char* path);
-void ExpandToDest(HWND page, const char* path);
+FileFailure OpenSourceFile(HWND page, const char* path);
+FileFailure ExpandToDest(HWND page, const char* path);
 
 #endif

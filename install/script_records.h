@@ -30,7 +30,7 @@ struct GroupItem {
 };
 
 struct DiskSlot {
-    FixedText<40> Label;       // only its emptiness matters: a disk exists when it has a label
+    FixedText<256> Label;      // a disk exists when it has a label; the disk prompt names it
     int16_t FileCount;
     FileEntry* FirstEntry;     // into the install list
 };

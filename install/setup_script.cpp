@@ -41,18 +41,31 @@ int ReadInt(StringId section, const char* key, int def)
     return static_cast<int>(GetPrivateProfileIntA(LoadText(section), key, def, ScriptPath));
 }
 
+// SetupDir and the script's path. The path is kept even when the program's
+// own path is too long for SetupDir, so a refusal still has the product name
+// for its caption.
 bool LoadSetupDir()
 {
+    ScriptPath.clear();
     char path[MAX_PATH + 1];
     DWORD length = GetModuleFileNameA(Instance, path, sizeof path);
-    if (length == 0 || length > MaxShortPath) return false;
+    if (length == 0 || length >= sizeof path) return false;
     for (DWORD i = length - 1; i >= 1; --i) {
         if (path[i] == '\\') {
             path[i] = '\0';
             break;
         }
     }
-    return SetupDir.assignWhole(path) && ScriptPath.assign(SetupDir).appendWhole("\\SETUP.INF");
+    if (!ScriptPath.assignWhole(path) || !ScriptPath.appendWhole("\\SETUP.INF")) ScriptPath.clear();
+    return length <= MaxShortPath && !ScriptPath.empty() && SetupDir.assignWhole(path);
+}
+
+// ProductName, a blank and "Setup Program": the caption of every message box.
+void SetMessageCaption()
+{
+    if (ScriptPath.empty()) ProductName.assign("Zorva");
+    else ReadField(IDS_MAIN, IDS_PRODUCT_NAME, "Zorva", ProductName);
+    MessageCaption.assign(ProductName).append(" ").append(LoadText(IDS_SETUP_PROGRAM));
 }
 
 // ProgramFilesDir of the system, or the usual folder when it cannot be read.
@@ -92,7 +105,7 @@ void ReadDiskLabels()
 {
     DiskCount = 0;
     for (int i = 0; i < MaxDisks; ++i) {
-        ReadField(IDS_DISK_LABEL, IDS_DISK1 + i, "", Disks[i].Label);
+        ReadText(LoadText(IDS_DISK_LABEL), LoadText(IDS_DISK1 + i), "", Disks[i].Label);
         if (!Disks[i].Label.empty()) ++DiskCount;
     }
 }
@@ -206,13 +219,13 @@ void ReadStartupTexts()
 
 bool LoadScript()
 {
-    if (WindowsDir.empty() || WindowsDir.size() > MaxShortPath) return false;
+    MessageCaption.clear();
     if (!LoadSetupDir()) return false;
+    if (WindowsDir.empty() || WindowsDir.size() > MaxShortPath) return false;
     if (!SetInstallDir()) return false;
     ReadField(IDS_MAIN, IDS_GROUP_NAME, "ZORVA.GRP", GroupName);
     ReadField(IDS_MAIN, IDS_GROUP_TITLE, "ZORVA", GroupTitle);
-    ReadField(IDS_MAIN, IDS_PRODUCT_NAME, "Zorva", ProductName);
-    MessageCaption.assign(ProductName).append(" ").append(LoadText(IDS_SETUP_PROGRAM));
+    SetMessageCaption();
     // Kept as the script gives it: a value of 32768 or more is not wrapped
     // into a negative number that every drive would pass.
     MinimumSpace = ReadInt(IDS_MAIN, LoadText(IDS_MINIMUM_SPACE), 1024);
@@ -242,6 +255,8 @@ bool InstalledScriptPath(FixedText<MAX_PATH>& path)
 int LoadSetupScript()
 {
     if (LoadScript()) return 1;
+    // A refusal before the product name was read still has a caption.
+    if (MessageCaption.empty()) SetMessageCaption();
     FreeInstallList();  // nothing of a refused script is used
     return 0;
 }

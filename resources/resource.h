@@ -55,6 +55,13 @@
 #define IDS_PS2_NAME            51
 #define IDS_SERIAL_NAME         52
 #define IDS_DRIVER_INSTALLED    53
+#define IDS_FILE_FAILED         54  // a file that failed: its path, the reason, the three buttons
+#define IDS_SOURCE_UNREADABLE   55  // the four reasons
+#define IDS_DEST_UNWRITABLE     56
+#define IDS_EXPANSION_INCOMPLETE 57
+#define IDS_MOVE_FAILED         58
+#define IDS_FILES_SKIPPED       59  // heading of the closing list of skipped files
+#define IDS_AND_MORE            60
 
 // Dialog templates.
 #define IDD_WELCOME             101

@@ -137,6 +137,13 @@ struct StdioFileTraits {
 };
 using StdioFile = UniqueHandle<FILE*, StdioFileTraits>;
 
+// A file opened with CreateFileA.
+struct FileHandleTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE file) { CloseHandle(file); }
+};
+using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
+
 // A file opened through the LZ expansion interface. Every failed open gives
 // a negative value, held here as the one invalid value -1.
 struct LzFileTraits {

@@ -181,7 +181,9 @@ void EditSystemIni()
         return;
     }
     if (!MoveFileA(fresh, ini)) {
-        MoveFileA(backup, ini);  // put the original back under its name
+        // Put the original back under its name; should even that move fail,
+        // a copy of it, for Windows does not start without a system.ini.
+        if (!MoveFileA(backup, ini)) CopyFileA(backup, ini, TRUE);
         DeleteFileA(fresh);
     }
 }

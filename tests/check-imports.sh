@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Fails when SETUP.EXE imports a function outside the reviewed allow-list of
-# Windows 95/98 functions, or asks for a subsystem version above 4.0.
+# Windows 95/98 functions, asks for a subsystem version above 4.0, or lacks
+# the header flags that let it run from the swap file when started from a
+# removable or network drive.
 # Usage: check-imports.sh SETUP.EXE imports.allow
 set -euo pipefail
 exe=$1 allow=$2
@@ -13,6 +15,14 @@ if [ -z "$major" ] || [ $(( major * 100 + minor )) -gt 400 ]; then
     echo "subsystem version $major.$minor is above 4.0"
     status=1
 fi
+
+characteristics=$(awk '$1 == "Characteristics" {print $2; exit}' <<<"$dump")
+for flag in 0x0400:IMAGE_FILE_REMOVABLE_RUN_FROM_SWAP 0x0800:IMAGE_FILE_NET_RUN_FROM_SWAP; do
+    if [ -z "$characteristics" ] || [ $(( characteristics & ${flag%%:*} )) -eq 0 ]; then
+        echo "${flag#*:} is not set (Characteristics ${characteristics:-missing})"
+        status=1
+    fi
+done
 
 # "DLL Name: KERNEL32.dll" starts a block; its entries end in the function name.
 imports=$(awk '

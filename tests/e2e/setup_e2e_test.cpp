@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <lzexpand.h>
+#include <winioctl.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -103,9 +105,10 @@ protected:
 
     // Starts SETUP.EXE, lets the robot work, and waits for the program to end
     // while this thread answers the end-of-session query.
-    DWORD RunSetup(const char* arguments, const std::function<void()>& robotWork)
+    DWORD RunSetup(const char* arguments, const std::function<void()>& robotWork,
+                   const std::string& program = std::string(Medium) + "\\SETUP.EXE")
     {
-        std::string command = std::string("\"") + Medium + "\\SETUP.EXE\"" + arguments;
+        std::string command = "\"" + program + "\"" + arguments;
         STARTUPINFOA startup = {sizeof startup};
         PROCESS_INFORMATION process;
         if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
@@ -210,10 +213,20 @@ protected:
     void ExpectNothingChanged()
     {
         EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
+        ExpectNothingRegistered();
+    }
+
+    // The registry, system.ini and VMM32 as they were, and no restart.
+    void ExpectNothingRegistered()
+    {
         EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
                                      "Rollvane"));
+        EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE,
+                                     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane",
+                                     "DisplayName"));
         EXPECT_EQ("Standard PS/2 Port Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
         EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
+        EXPECT_FALSE(FileExists(WindowsDirectory() + "\\system.bak"));
         EXPECT_TRUE(FileExists(SystemDirectory() + "\\VMM32\\VMOUSE.VXD"));
         EXPECT_FALSE(RestartRequested);
     }
@@ -357,4 +370,169 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
     EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
     EXPECT_EQ(big.size(), ReadTextFile(std::string(Installed) + "\\BIG.DAT").size()) << "the file in progress is finished";
     ExpectNothingChanged();
+}
+
+namespace {
+
+// Wine's own extension of the mount manager (its ddk/mountmgr.h), through
+// which winecfg defines drives: a letter, a drive type and a Unix folder.
+struct WineUnixDrive {
+    ULONG size;
+    ULONG type;
+    ULONG fsType;
+    DWORD serial;
+    ULONGLONG unixDevice;
+    WCHAR letter;
+    USHORT mountPointOffset;
+    USHORT deviceOffset;
+    USHORT labelOffset;
+};
+const DWORD DefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+// Drive A:, a floppy drive, holds the folder of the prefix's drive C: given:
+// the dosdevices link "a:" points at it, as a disk put into the drive.
+bool InsertDisk(const std::string& folderOnC)
+{
+    char prefix[1024] = "";
+    if (!GetEnvironmentVariableA("SETUP_TEST_PREFIX", prefix, sizeof prefix)) return false;
+    std::string folder = std::string(prefix) + "/drive_c/" + folderOnC;
+    std::vector<char> request(sizeof(WineUnixDrive) + folder.size() + 1);
+    auto* drive = reinterpret_cast<WineUnixDrive*>(request.data());
+    drive->size = static_cast<ULONG>(request.size());
+    drive->type = DRIVE_REMOVABLE;
+    drive->letter = L'a';
+    drive->mountPointOffset = sizeof(WineUnixDrive);
+    memcpy(request.data() + sizeof(WineUnixDrive), folder.c_str(), folder.size() + 1);
+    HANDLE manager = CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (manager == INVALID_HANDLE_VALUE) return false;
+    DWORD returned = 0;
+    BOOL done = DeviceIoControl(manager, DefineUnixDrive, request.data(), static_cast<DWORD>(request.size()), nullptr,
+                                0, &returned, nullptr);
+    CloseHandle(manager);
+    return done != FALSE;
+}
+
+// The files of the sample medium's second disk: its first line names the
+// file by which the disk is recognised.
+const char* const SecondDiskFiles[] = {"SYSTEM\\QXMOUSE.DR_", "INF\\QXMOUSE.INF", "HELP\\USING.TX_",
+                                       "HELP\\TROUBLE.TXT"};
+
+void PageThroughToTheCopy()
+{
+    Click(WaitForPage("SETUP_BEGIN"), IDOK);
+    Click(WaitForPage("SETUP_SELMOUSE"), IDOK);
+    Click(WaitForPage("SETUP_SELDIR"), IDOK);
+}
+
+void FinishRestartingLater()
+{
+    HWND finish = WaitForPage("SETUP_END", 60000);
+    Click(finish, IDC_RESTART_LATER);
+    Click(finish, IDOK);
+}
+
+}  // namespace
+
+TEST_F(EndToEnd, TwoDiskMediumFromAFloppyDrive)
+{
+    // Disk 1 holds all but the second disk's files; disk 2 holds those.
+    CopyTree(Medium, "C:\\disk1");
+    CreateDirectoryA("C:\\disk2", nullptr);
+    for (const char* file : SecondDiskFiles) {
+        std::string name = file;
+        CreateDirectoryA(("C:\\disk2\\" + name.substr(0, name.find('\\'))).c_str(), nullptr);
+        ASSERT_TRUE(MoveFileA(("C:\\disk1\\" + name).c_str(), ("C:\\disk2\\" + name).c_str())) << name;
+    }
+    ASSERT_TRUE(InsertDisk("disk1"));
+    EXPECT_EQ("floppy", TextOf(HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives", "a:"));
+    EXPECT_EQ(static_cast<UINT>(DRIVE_REMOVABLE), GetDriveTypeA("A:\\"));
+    const std::string prompt = "Please insert 'Zorva Wheel Mouse Disk 2' into your disk drive !";
+
+    // Cancel at the prompt: the first disk's files are there, nothing is registered.
+    SeedPc("ps2");
+    MessageBoxSeen asked, notice;
+    EXPECT_EQ(0u, RunSetup("", [&] {
+        PageThroughToTheCopy();
+        asked = AnswerMessageBox(IDCANCEL, 60000);
+        notice = DismissMessageBox();
+    }, "A:\\SETUP.EXE"));
+    EXPECT_EQ(prompt, asked.text);
+    EXPECT_EQ("Zorva Wheel Mouse Setup Program", asked.caption);
+    EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
+    EXPECT_TRUE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
+    EXPECT_FALSE(FileExists(WindowsDirectory() + "\\SYSTEM\\QXMOUSE.DRV"));
+    ExpectNothingRegistered();
+
+    // OK before the disk is in asks again; OK after the swap completes the installation.
+    SeedPc("ps2");
+    MessageBoxSeen again;
+    bool swapped = false;
+    EXPECT_EQ(0u, RunSetup("", [&] {
+        PageThroughToTheCopy();
+        asked = AnswerMessageBox(IDOK, 60000);
+        again = AnswerMessageBox(IDOK, 10000, [&] { swapped = InsertDisk("disk2"); });
+        FinishRestartingLater();
+    }, "A:\\SETUP.EXE"));
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(prompt, asked.text);
+    EXPECT_EQ(prompt, again.text);
+    ExpectFilesInstalled();
+    ExpectApplicationRegistered();
+    ExpectMouseDeviceSwitched();
+    EXPECT_FALSE(RestartRequested);
+}
+
+TEST_F(EndToEnd, ReadOnlyDestinationFileIsTheUsersToAbortSkipOrUnlock)
+{
+    const std::string readme = std::string(Installed) + "\\README.TXT";
+    CreateDirectoryA("C:\\Program Files", nullptr);
+    CreateDirectoryA(Installed, nullptr);
+    WriteTextFile(readme, "old");
+    SetFileAttributesA(readme.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string reported = "Setup cannot install the file\n" + std::string(Installed) +
+                                 "\\.\\README.TXT\n\nThe file cannot be written there. It may be read-only or in use, "
+                                 "its folder may not exist, or the disk may be write-protected.\n\nAbort stops the "
+                                 "installation; no settings are changed. Retry tries this file again. Ignore skips "
+                                 "this file and goes on.";
+
+    // Abort: no further file, nothing registered.
+    SeedPc("ps2");
+    MessageBoxSeen box, notice;
+    EXPECT_EQ(0u, RunSetup("", [&] {
+        PageThroughToTheCopy();
+        box = AnswerMessageBox(IDABORT, 60000);
+        notice = DismissMessageBox();
+    }));
+    EXPECT_EQ(reported, box.text);
+    EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
+    EXPECT_EQ("old", ReadTextFile(readme));
+    EXPECT_FALSE(FileExists(std::string(Installed) + "\\HELP\\USING.TXT")) << "no file after the aborted one";
+    ExpectNothingRegistered();
+
+    // Ignore: the file is listed at the end, and the installation goes on.
+    SeedPc("ps2");
+    MessageBoxSeen list;
+    EXPECT_EQ(0u, RunSetup("", [&] {
+        PageThroughToTheCopy();
+        box = AnswerMessageBox(IDIGNORE, 60000);
+        list = DismissMessageBox(60000);
+        FinishRestartingLater();
+    }));
+    EXPECT_EQ(reported, box.text);
+    EXPECT_EQ("These files were skipped and are not installed:\n\n" + std::string(Installed) + "\\.\\README.TXT",
+              list.text);
+    EXPECT_EQ("old", ReadTextFile(readme));
+    ExpectApplicationRegistered();
+    ExpectMouseDeviceSwitched();
+
+    // Retry once the user has cleared the flag: the file is installed.
+    SeedPc("ps2");
+    EXPECT_EQ(0u, RunSetup("", [&] {
+        PageThroughToTheCopy();
+        box = AnswerMessageBox(IDRETRY, 60000, [&] { SetFileAttributesA(readme.c_str(), FILE_ATTRIBUTE_NORMAL); });
+        FinishRestartingLater();
+    }));
+    EXPECT_EQ(reported, box.text);
+    ExpectFilesInstalled();
 }

@@ -95,6 +95,11 @@ HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs)
 
 MessageBoxSeen DismissMessageBox(DWORD timeoutMs)
 {
+    return AnswerMessageBox(IDOK, timeoutMs);
+}
+
+MessageBoxSeen AnswerMessageBox(int button, DWORD timeoutMs, const std::function<void()>& work)
+{
     MessageBoxSeen box;
     HWND window = WaitForWindow("#32770", nullptr, timeoutMs);
     if (window == nullptr) return box;
@@ -102,7 +107,9 @@ MessageBoxSeen DismissMessageBox(DWORD timeoutMs)
     box.owner = GetWindow(window, GW_OWNER);
     box.caption = WindowText(window);
     box.text = WindowText(GetDlgItem(window, 0xFFFF));
-    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    for (int id = IDOK; id <= IDNO; ++id) box.hasButton[id] = GetDlgItem(window, id) != nullptr;
+    if (work) work();
+    PostMessageA(window, WM_COMMAND, button, 0);
     // Wait until it has gone, so that the next search cannot find it again.
     WaitForGone(window, timeoutMs);
     return box;

@@ -12,6 +12,7 @@
 
 struct MessageBoxSeen {
     bool seen = false;
+    bool hasButton[8] = {};  // by id: IDOK 1 to IDNO 7
     HWND owner = nullptr;
     std::string caption;
     std::string text;
@@ -27,6 +28,11 @@ HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 1
 
 // Reads the next message box that appears and presses its OK button.
 MessageBoxSeen DismissMessageBox(DWORD timeoutMs = 10000);
+
+// Reads the next message box and presses the button of that id (IDABORT,
+// IDRETRY, IDIGNORE, IDCANCEL...). Before pressing, work (when given) runs
+// while the box is still up: a user who inserts a disk or unlocks a file.
+MessageBoxSeen AnswerMessageBox(int button, DWORD timeoutMs = 10000, const std::function<void()>& work = {});
 
 // Waits for a page of the class, and until the program's thread has
 // finished initialising it (it answers messages again); null on time-out.

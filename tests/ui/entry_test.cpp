@@ -202,17 +202,22 @@ TEST_F(Entry, OnlyTheWindows9xFamilyGetsTheFullInstall)
 
 TEST_F(Entry, ScriptThatCannotBeLoadedIsReportedInBothModes)
 {
-    WriteTextFile(TestDirectory() + "\\SETUP.INF",
-                  "[Main]\nProductName=Zorva Wheel\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=40000\n");
-    for (const char* commandLine : {"", "-u"}) {
-        Boxes.clear();
-        Robot robot([&] { DismissMessageBox(); });
-        EXPECT_EQ(0, Run(commandLine));
-        robot.join();
-        ASSERT_EQ(1u, Boxes.size()) << commandLine;
-        EXPECT_EQ("SETUP.INF Reading error !", Boxes[0].text);
-        EXPECT_EQ("Zorva Wheel Setup Program", Boxes[0].caption);
-        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), Boxes[0].type);
+    // Too many files; and a destination that does not fit, refused before
+    // the product name is read: the box has its caption all the same.
+    for (const std::string& script : {std::string("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=40000\n"),
+                                      "DefaultPath=C:\\" + std::string(300, 'd') + "\n"}) {
+        WriteTextFile(TestDirectory() + "\\SETUP.INF", "[Main]\nProductName=Zorva Wheel\n" + script);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, (TestDirectory() + "\\SETUP.INF").c_str());
+        for (const char* commandLine : {"", "-u"}) {
+            Boxes.clear();
+            Robot robot([&] { DismissMessageBox(); });
+            EXPECT_EQ(0, Run(commandLine));
+            robot.join();
+            ASSERT_EQ(1u, Boxes.size()) << commandLine;
+            EXPECT_EQ("SETUP.INF Reading error !", Boxes[0].text);
+            EXPECT_EQ("Zorva Wheel Setup Program", Boxes[0].caption) << script;
+            EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), Boxes[0].type);
+        }
     }
     EXPECT_TRUE(Restarts.empty());
     EXPECT_EQ(nullptr, FindWindowA("SetupMain", nullptr));

@@ -8,6 +8,7 @@
 
 #include <lzexpand.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,9 @@ TEST_F(InstallPage, PercentagesAndTheBarStartAgainOnEachDisk)
     Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\nDisk3=Three\n"
          "[FileCounts]\nDisk1=1\nDisk2=3\nDisk3=7\n[DirectoryName]\nRootDir=SRC\n" +
          Lines("Disk1", 1, "RootDir") + Lines("Disk2", 3, "RootDir") + Lines("Disk3", 7, "RootDir"));
+    for (const auto& disk : {std::make_pair("Disk1", 1), std::make_pair("Disk2", 3), std::make_pair("Disk3", 7)})
+        for (int n = 1; n <= disk.second; ++n) Source(std::string("SRC\\") + disk.first + "_" + std::to_string(n) + ".TXT", "x");
+    CreateDirectoryA((dest_ + "\\SRC").c_str(), nullptr);
     EXPECT_EQ(PageNext, Run());
     std::vector<std::string> expected = {"100%", "33%", "66%", "100%", "14%", "28%",
                                          "42%",  "57%", "71%", "85%",  "100%"};
@@ -203,7 +207,18 @@ TEST_F(InstallPage, EveryKeywordCopiesFromItsSourceToItsDestination)
     ASSERT_TRUE(BuildDestPath(path, 1, 4));
     EXPECT_EQ(windows + "\\SYSTEM\\QXMOUSE.DRV", std::string(path));
 
+    // RootDir names a folder that the destination lacks: MAIN.EXE is
+    // reported, skipped, and listed before the registration.
+    MessageBoxSeen failed, list;
+    Robot robot([&] {
+        failed = AnswerMessageBox(IDIGNORE);
+        list = DismissMessageBox();
+    });
     EXPECT_EQ(PageNext, Run());
+    robot.join();
+    EXPECT_EQ(0u, failed.text.find("Setup cannot install the file\n" + dest_ + "\\ROOT\\MAIN.EXE\n\nThe file cannot be"))
+        << failed.text;
+    EXPECT_EQ("These files were skipped and are not installed:\n\n" + dest_ + "\\ROOT\\MAIN.EXE", list.text);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\ROOT").c_str())) << "RootDir is not created";
     EXPECT_EQ(help, ReadTextFile(dest_ + "\\HELP\\HELP.TXT")) << "SubDir1 is created first";
     EXPECT_EQ("[Zorva]\r\n", ReadTextFile(windows + "\\ZORVA.INI"));
@@ -223,12 +238,18 @@ TEST_F(InstallPage, RootDirIsCopiedOnceItExists)
     EXPECT_EQ(main, ReadTextFile(dest_ + "\\ROOT\\MAIN.EXE"));
 }
 
-TEST_F(InstallPage, BadOrMissingSourcesLeaveTheDestinationAsItWas)
+TEST_F(InstallPage, EachFailedFileIsReportedAndIgnoredFilesAreListed)
 {
-    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=6\n"
-         "[Disk1]\n1=MISSING.TXT,KEEP1.TXT,Missing\n2=TRUNC.TX_,KEEP2.TXT,Truncated\n"
-         "3=LIAR.TX_,KEEP3.TXT,Header names more than the data holds\n5=GOOD.TX_,GOOD.TXT,Good\n"
-         "6=GOOD.TX_,READONLY.TXT,A read-only destination\n");
+    // Entries 7 to 14 name sources that do not exist either: twelve failures.
+    std::string script = "[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=14\n"
+                         "[Disk1]\n1=MISSING.TXT,KEEP1.TXT,Missing\n2=TRUNC.TX_,KEEP2.TXT,Truncated\n"
+                         "3=LIAR.TX_,KEEP3.TXT,Header names more than the data holds\n5=GOOD.TX_,GOOD.TXT,Good\n"
+                         "6=GOOD.TX_,READONLY.TXT,A read-only destination\n";
+    for (int n = 7; n <= 14; ++n) {
+        std::string name = "Disk1_" + std::to_string(n) + ".TXT";
+        script += std::to_string(n) + "=" + name + "," + name + ",Missing\n";
+    }
+    Load(script);
     const std::string good = Pattern(3000, 4);
     std::string truncated = Szdd(Pattern(3000, 5));
     truncated.resize(truncated.size() / 2);
@@ -239,23 +260,66 @@ TEST_F(InstallPage, BadOrMissingSourcesLeaveTheDestinationAsItWas)
     Source("GOOD.TX_", Szdd(good));
     for (const char* keep : {"KEEP1.TXT", "KEEP2.TXT", "KEEP3.TXT", "READONLY.TXT"}) WriteTextFile(dest_ + "\\" + keep, "old");
     SetFileAttributesA((dest_ + "\\READONLY.TXT").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    std::vector<MessageBoxSeen> boxes;
+    MessageBoxSeen list;
+    HWND page = nullptr;
+    Robot robot([&] {
+        page = WaitForWindow("SETUP_INSTALL", nullptr);
+        for (int i = 0; i < 12; ++i) boxes.push_back(AnswerMessageBox(IDIGNORE));
+        list = DismissMessageBox();
+    });
     EXPECT_EQ(PageNext, Run());
+    robot.join();
+
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP1.TXT")) << "missing source";
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP2.TXT")) << "truncated SZDD source";
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP3.TXT")) << "length beyond the data";
     EXPECT_EQ(good, ReadTextFile(dest_ + "\\GOOD.TXT"));
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\READONLY.TXT")) << "a read-only file is not replaced";
-    EXPECT_EQ(6u, TextsOf(IDC_PERCENT).size()) << "the all-zero entry 4 is counted, names no file";
+    EXPECT_EQ(14u, TextsOf(IDC_PERCENT).size()) << "the all-zero entry 4 is counted, names no file, is not reported";
+
+    const std::string buttons = "\n\nAbort stops the installation; no settings are changed. Retry tries this file "
+                                "again. Ignore skips this file and goes on.";
+    const std::string missing = "Its source file cannot be found or opened on the installation disk.";
+    const std::string incomplete = "Its source file could not be read to the end, or the disk is full.";
+    struct {
+        const char* name;
+        std::string reason;
+    } expected[] = {{"KEEP1.TXT", missing},
+                    {"KEEP2.TXT", incomplete},
+                    {"KEEP3.TXT", incomplete},
+                    {"READONLY.TXT", "The file cannot be written there. It may be read-only or in use, its folder may "
+                                     "not exist, or the disk may be write-protected."},
+                    {"Disk1_7.TXT", missing}};
+    ASSERT_EQ(12u, boxes.size());
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ("Setup cannot install the file\n" + dest_ + "\\\\" + expected[i].name + "\n\n" + expected[i].reason +
+                      buttons,
+                  boxes[i].text);
+        EXPECT_EQ("Zorva Setup Program", boxes[i].caption);
+        EXPECT_EQ(page, boxes[i].owner) << "owned by the Install page";
+        EXPECT_TRUE(boxes[i].hasButton[IDABORT] && boxes[i].hasButton[IDRETRY] && boxes[i].hasButton[IDIGNORE]);
+    }
+    // The list comes before the registration: ten names, then the count.
+    std::string names = "These files were skipped and are not installed:\n";
+    for (const char* name : {"KEEP1.TXT", "KEEP2.TXT", "KEEP3.TXT", "READONLY.TXT", "Disk1_7.TXT", "Disk1_8.TXT",
+                             "Disk1_9.TXT", "Disk1_10.TXT", "Disk1_11.TXT", "Disk1_12.TXT"})
+        names += "\n" + dest_ + "\\\\" + name;  // no directory keyword: two backslashes
+    EXPECT_EQ(names + "\nand 2 more", list.text);
+    EXPECT_EQ(page, list.owner);
+    EXPECT_EQ("Updating Registry...", TextsOf(IDC_STATUS).back());
+    EXPECT_TRUE(Registered());
 
     // Nothing else arrived: no temporary file is left behind.
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((dest_ + "\\*").c_str(), &found);
-    std::vector<std::string> names;
+    std::vector<std::string> present;
     do
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) present.push_back(found.cFileName);
     while (FindNextFileA(search, &found));
     FindClose(search);
-    EXPECT_EQ(5u, names.size());
+    EXPECT_EQ(5u, present.size());
 }
 
 TEST_F(InstallPage, ScriptWithoutDisksOnlyRegisters)
@@ -333,4 +397,92 @@ TEST_F(InstallPage, CancelDuringTheSecondFileFinishesItAndStops)
     EXPECT_FALSE(IsWindow(page));
     CloseHandle(InSecondFile);
     CloseHandle(Clicked);
+}
+
+namespace {
+
+using MoveFileFn = BOOL(WINAPI*)(LPCSTR, LPCSTR);
+using CopyFileFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, BOOL);
+MoveFileFn RealMoveFile;
+CopyFileFn RealCopyFile;
+int LostCopies = 0;
+
+bool EndsWith(const char* path, const char* name)
+{
+    size_t length = strlen(path), tail = strlen(name);
+    return length >= tail && lstrcmpiA(path + length - tail, name) == 0;
+}
+
+// The move into place fails for COPIED.TXT and LOST.TXT; the copy that
+// follows fails for LOST.TXT only.
+BOOL WINAPI RefusingMove(LPCSTR from, LPCSTR to)
+{
+    if (EndsWith(to, "\\COPIED.TXT") || EndsWith(to, "\\LOST.TXT")) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
+    return RealMoveFile(from, to);
+}
+
+BOOL WINAPI RefusingCopy(LPCSTR from, LPCSTR to, BOOL failIfExists)
+{
+    if (EndsWith(to, "\\LOST.TXT")) return ++LostCopies, SetLastError(ERROR_ACCESS_DENIED), FALSE;
+    return RealCopyFile(from, to, failIfExists);
+}
+
+}  // namespace
+
+TEST_F(InstallPage, MovesThatFailAndTheSecondDiskAreHandledAsTheUserAnswers)
+{
+    ImportPatch move("kernel32.dll", "MoveFileA", reinterpret_cast<void*>(RefusingMove));
+    ImportPatch copy("kernel32.dll", "CopyFileA", reinterpret_cast<void*>(RefusingCopy));
+    ASSERT_TRUE(move.applied() && copy.applied());
+    RealMoveFile = reinterpret_cast<MoveFileFn>(move.original());
+    RealCopyFile = reinterpret_cast<CopyFileFn>(copy.original());
+    LostCopies = 0;
+    // The label is data: its "%s" and "%d" reach the prompt as they stand.
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Disk %s %d 2\n[FileCounts]\nDisk1=3\nDisk2=1\n"
+         "[Disk1]\n1=NEW.TX_,HIDDEN.TXT,Hidden\n2=NEW.TX_,COPIED.TXT,Copied\n3=NEW.TX_,LOST.TXT,Lost\n"
+         "[Disk2]\n1=SECOND.TXT,SECOND.TXT,On disk two\n");
+    const std::string fresh = Pattern(5000, 6);
+    Source("NEW.TX_", Szdd(fresh));
+    for (const char* old : {"HIDDEN.TXT", "COPIED.TXT", "LOST.TXT"}) WriteTextFile(dest_ + "\\" + old, "old");
+    SetFileAttributesA((dest_ + "\\HIDDEN.TXT").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+
+    // LOST.TXT: the old file is gone and the new one cannot take its place;
+    // the retry finds no file of that name and puts it there.
+    MessageBoxSeen lost, prompt[2], none;
+    Robot robot([&] {
+        lost = AnswerMessageBox(IDRETRY);
+        prompt[0] = AnswerMessageBox(IDOK);  // the disk is not in the drive yet
+        prompt[1] = AnswerMessageBox(IDOK, 10000, [&] { Source("SECOND.TXT", "second disk"); });
+        none = DismissMessageBox(3000);
+    });
+    EXPECT_EQ(PageNext, Run());
+    robot.join();
+
+    EXPECT_EQ(fresh, ReadTextFile(dest_ + "\\HIDDEN.TXT"));
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              GetFileAttributesA((dest_ + "\\HIDDEN.TXT").c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        << "the replaced file keeps the old one's attributes";
+    EXPECT_EQ(fresh, ReadTextFile(dest_ + "\\COPIED.TXT")) << "copied into place once the move failed";
+    EXPECT_EQ("Setup cannot install the file\n" + dest_ +
+                  "\\\\LOST.TXT\n\nThe old file has been removed, but the new file could not take its place.\n\n"
+                  "Abort stops the installation; no settings are changed. Retry tries this file again. Ignore "
+                  "skips this file and goes on.",
+              lost.text);
+    EXPECT_EQ(1, LostCopies) << "one copy into place was tried";
+    EXPECT_EQ(fresh, ReadTextFile(dest_ + "\\LOST.TXT")) << "the retry";
+
+    for (const MessageBoxSeen& asked : prompt) {
+        EXPECT_EQ("Please insert 'Disk %s %d 2' into your disk drive !", asked.text);
+        EXPECT_EQ("Zorva Setup Program", asked.caption);
+        EXPECT_TRUE(asked.hasButton[IDOK] && asked.hasButton[IDCANCEL]);
+    }
+    EXPECT_EQ("second disk", ReadTextFile(dest_ + "\\SECOND.TXT"));
+    EXPECT_FALSE(none.seen) << "nothing was skipped: " << none.text;
+    EXPECT_TRUE(Registered());
+
+    // No temporary file is left under any name.
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dest_ + "\\*.tmp").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }

@@ -95,6 +95,16 @@ const StringCase kStrings[] = {
     {51, "PS2Name"},
     {52, "SeialName"},
     {53, "The Mouse Setup Program has installed driver successfully. You have to restart your Windows now !"},
+    // The copy engine's reports: a failed file and why, and the skipped files.
+    {54, "Setup cannot install the file\n%s\n\n%s\n\nAbort stops the installation; no settings are changed. "
+         "Retry tries this file again. Ignore skips this file and goes on."},
+    {55, "Its source file cannot be found or opened on the installation disk."},
+    {56, "The file cannot be written there. It may be read-only or in use, its folder may not exist, or the disk "
+         "may be write-protected."},
+    {57, "Its source file could not be read to the end, or the disk is full."},
+    {58, "The old file has been removed, but the new file could not take its place."},
+    {59, "These files were skipped and are not installed:\n"},
+    {60, "and %d more"},
 };
 
 TEST(Resources, StringTableHoldsEveryTextExactly) {
@@ -113,9 +123,9 @@ TEST(Resources, StringTableHoldsEveryTextExactly) {
 
 TEST(Resources, StringTableHasNoOtherEntries) {
   ASSERT_NE(nullptr, SetupModule());
-  // 0, 21 and 31 lie in blocks that exist; 54 and 63 at the end of the last
+  // 0, 21 and 31 lie in blocks that exist; 61 and 63 at the end of the last
   // one; 64 and 100 in blocks that do not exist at all.
-  for (UINT id : {0u, 21u, 31u, 54u, 63u, 64u, 100u}) {
+  for (UINT id : {0u, 21u, 31u, 61u, 63u, 64u, 100u}) {
     char buf[16];
     memset(buf, 0x5A, sizeof buf);
     EXPECT_EQ(0, LoadStringA(SetupModule(), id, buf, sizeof buf)) << "string " << id;

@@ -273,7 +273,7 @@ TEST_F(Script, LongValuesAreCutToTheirFields)
     EXPECT_EQ(Repeat('N', 71) + " Setup Program", std::string(MessageCaption));
     EXPECT_EQ(Repeat('N', 19), std::string(GroupName));
     EXPECT_EQ(Repeat('N', 47), std::string(GroupTitle));
-    EXPECT_EQ(Repeat('N', 39), std::string(Disks[0].Label));
+    EXPECT_EQ(long100, std::string(Disks[0].Label)) << "the disk prompt names the whole label";
     EXPECT_EQ(Repeat('S', 14), std::string(Entry(1, 1).SourceName));
     EXPECT_EQ(Repeat('D', 14), std::string(Entry(1, 1).DestName));
     EXPECT_EQ(Repeat('X', 61), std::string(Entry(1, 1).Description));

@@ -155,6 +155,13 @@ int __cdecl ReportingError(FILE*)
     return 1;
 }
 
+// Only the first move (system.ini to system.bak) happens.
+BOOL WINAPI FirstMoveOnly(LPCSTR from, LPCSTR to)
+{
+    if (++WriteCalls > 1) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
+    return reinterpret_cast<BOOL(WINAPI*)(LPCSTR, LPCSTR)>(Real)(from, to);
+}
+
 }  // namespace
 
 TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
@@ -208,9 +215,22 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
     EXPECT_EQ(Win98Ini, ReadTextFile(ini)) << "backup in the way";
     EXPECT_FALSE(Exists(fresh)) << "backup in the way";
 
-    // No system.ini: none is made, and the old backup stays.
+    // Neither system.new nor the backup can take the name system.ini: the
+    // backup is copied, for the system does not start without one.
     DeleteFileA((backup + "\\keep").c_str());
     RemoveDirectoryA(backup.c_str());
+    WriteCalls = 0;
+    {
+        ImportPatch patch("kernel32.dll", "MoveFileA", reinterpret_cast<void*>(FirstMoveOnly));
+        ASSERT_TRUE(patch.applied());
+        Real = patch.original();
+        UpdateSystemIni();
+    }
+    EXPECT_EQ(Win98Ini, ReadTextFile(ini)) << "copied back from the backup";
+    EXPECT_EQ(Win98Ini, ReadTextFile(backup));
+    EXPECT_FALSE(Exists(fresh));
+
+    // No system.ini: none is made, and the old backup stays.
     WriteTextFile(backup, "old backup");
     DeleteFileA(ini.c_str());
     UpdateSystemIni();
