@@ -11,9 +11,13 @@ LzFile SourceHandle;
 
 namespace {
 
-// The files the user chose to skip: the first ten by name, the rest counted.
+// The files the user chose to skip: the first ten by their entries (their
+// paths are composed again for the list), the rest counted.
 constexpr int ListedSkips = 10;
-FixedText<256> SkippedFiles[ListedSkips];
+struct Skipped {
+    int16_t disk;
+    int16_t entry;
+} SkippedFiles[ListedSkips];
 int SkippedCount = 0;
 
 // Attributes a replaced file takes over from the old one.
@@ -213,19 +217,30 @@ int AskAboutFile(HWND page, const char* destination, FileFailure failure)
     return MessageBoxA(page, text, MessageCaption, MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION);
 }
 
-void RememberSkipped(const char* destination)
+void RememberSkipped(int disk, int entry)
 {
-    if (SkippedCount < ListedSkips) SkippedFiles[SkippedCount].assign(destination);
+    if (SkippedCount < ListedSkips)
+        SkippedFiles[SkippedCount] = {static_cast<int16_t>(disk), static_cast<int16_t>(entry)};
     ++SkippedCount;
+}
+
+// The name a failed file is reported by: its destination path, or its
+// destination name when the path does not fit.
+const char* ReportedName(FixedText<256>& path, int disk, int entry)
+{
+    return BuildDestPath(path, disk, entry) ? path.c_str() : EntryOf(disk, entry).DestName.c_str();
 }
 
 // One box before the registration: up to ten names, then how many more.
 void ListSkippedFiles(HWND page)
 {
     if (SkippedCount == 0) return;
-    FixedText<ListedSkips * 258 + 512> text;
+    FixedText<ListedSkips * 257 + 320> text;
     text.assign(LoadText(IDS_FILES_SKIPPED));
-    for (int i = 0; i < SkippedCount && i < ListedSkips; ++i) text.append("\n").append(SkippedFiles[i]);
+    for (int i = 0; i < SkippedCount && i < ListedSkips; ++i) {
+        FixedText<256> path;
+        text.append("\n").append(ReportedName(path, SkippedFiles[i].disk, SkippedFiles[i].entry));
+    }
     if (SkippedCount > ListedSkips) {
         FixedText<64> more;
         FormatText(more, LoadText(IDS_AND_MORE), SkippedCount - ListedSkips);
@@ -272,10 +287,9 @@ void CopyOneFile(Display& display, int disk, int entry)
         if (failure == FileFailure::None) failure = expanded;
         // An entry the script left empty names no file; a cancel wins.
         if (failure == FileFailure::None || file.SourceName.empty() || PageResult == PageCancel) return;
-        const char* name = destinationFits ? destination.c_str() : file.DestName.c_str();
-        int answer = AskAboutFile(page, name, failure);
+        int answer = AskAboutFile(page, ReportedName(destination, disk, entry), failure);
         if (answer == IDRETRY) continue;
-        if (answer == IDIGNORE) RememberSkipped(name);
+        if (answer == IDIGNORE) RememberSkipped(disk, entry);
         else EndPage(page, PageCancel);
         return;
     }
