@@ -1,0 +1,97 @@
+#include "install/installed_record.h"
+
+#include <cstring>
+
+#include "install/setup_script.h"
+#include "shell/fixed_text.h"
+#include "shell/globals.h"
+#include "shell/handles.h"
+#include "sysconfig/system_ini.h"
+
+const char* const SystemIniRecord = "SystemIni";
+const char* const CreatedKeysRecord = "Created";
+const char* const RecordSections[4] = {"PS2", "Serial", SystemIniRecord, CreatedKeysRecord};
+
+namespace {
+
+constexpr int SectionCount = sizeof RecordSections / sizeof RecordSections[0];
+
+// One section as GetPrivateProfileSectionA gives it: "key=value" texts,
+// each ended by a zero, the list ended by a second one.
+struct KeptSection {
+    char lines[8192];
+    bool kept;
+};
+KeptSection Kept[SectionCount];
+
+bool InstalledScript(FixedText<MAX_PATH>& path)
+{
+    return path.assignWhole(InstallDir) && path.appendWhole("\\SETUP.INF");
+}
+
+}  // namespace
+
+void KeepInstalledRecord()
+{
+    FixedText<MAX_PATH> path;
+    bool exists = InstalledScript(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    for (int s = 0; s < SectionCount; ++s) {
+        Kept[s].kept = false;
+        if (!exists) continue;
+        DWORD length = GetPrivateProfileSectionA(RecordSections[s], Kept[s].lines, sizeof Kept[s].lines, path);
+        // A section too long for the buffer comes back cut (length = size
+        // - 2); a cut record is not written back over a whole one.
+        Kept[s].kept = length > 0 && length < sizeof Kept[s].lines - 2;
+    }
+}
+
+void RestoreInstalledRecord()
+{
+    FixedText<MAX_PATH> path;
+    if (!InstalledScript(path)) return;
+    for (int s = 0; s < SectionCount; ++s) {
+        if (!Kept[s].kept) continue;
+        WritePrivateProfileSectionA(RecordSections[s], Kept[s].lines, path);
+        Kept[s].kept = false;
+    }
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);  // to the file now
+}
+
+void RecordCreatedKey(HKEY root, const char* path, const char* kind)
+{
+    std::size_t length = std::strlen(path);
+    if (length == 0 || length >= 256) return;
+    for (std::size_t i = 1; i <= length; ++i) {
+        if (i < length && path[i] != '\\') continue;
+        FixedText<256> part;
+        part.assign(path);
+        part.truncate(i);
+        RegKey key;
+        if (RegOpenKeyExA(root, part, 0, KEY_READ, key.receive()) == ERROR_SUCCESS) continue;
+        FixedText<264> name;
+        name.assign(root == HKEY_CLASSES_ROOT ? "HKCR\\" : "HKLM\\").append(part);
+        WriteInstalledSettingOnce(CreatedKeysRecord, name, kind);
+        return;
+    }
+}
+
+void RecordSystemIniBefore()
+{
+    if (InstallDir.empty()) return;  // no installation to record for
+    FixedText<256> line;
+    if (FindMouseLine(line)) {
+        FixedText<260> quoted;
+        quoted.assign("\"").append(line).append("\"");
+        WriteInstalledSettingOnce(SystemIniRecord, "MouseLine", quoted);
+    }
+    FixedText<MAX_PATH> backup;
+    if (backup.assignWhole(WindowsDir) && backup.appendWhole("\\system.bak"))
+        WriteInstalledSettingOnce(SystemIniRecord, "SystemBak",
+                                  GetFileAttributesA(backup) != INVALID_FILE_ATTRIBUTES ? "1" : "0");
+}
+
+void RecordMouseDeviceMoved()
+{
+    if (InstallDir.empty()) return;
+    WriteInstalledSettingOnce(SystemIniRecord, "VMouseMoved", "1");
+}
