@@ -68,9 +68,17 @@ void RecordCreatedKey(HKEY root, const char* path, const char* kind)
         part.truncate(i);
         RegKey key;
         if (RegOpenKeyExA(root, part, 0, KEY_READ, key.receive()) == ERROR_SUCCESS) continue;
+        const char* rootName = root == HKEY_CLASSES_ROOT ? "HKCR\\" : "HKLM\\";
         FixedText<264> name;
-        name.assign(root == HKEY_CLASSES_ROOT ? "HKCR\\" : "HKLM\\").append(part);
-        WriteInstalledSettingOnce(CreatedKeysRecord, name, kind);
+        name.assign(rootName).append(part);
+        // Keys made on the way to one of ours may come to hold others' keys:
+        // only the key itself goes with all it holds.
+        bool whole = i == length;
+        WriteInstalledSettingOnce(CreatedKeysRecord, name, whole ? kind : "empty");
+        if (!whole && std::strcmp(kind, "empty") != 0) {
+            name.assign(rootName).append(path);
+            WriteInstalledSettingOnce(CreatedKeysRecord, name, kind);
+        }
         return;
     }
 }

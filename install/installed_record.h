@@ -24,7 +24,7 @@ void RestoreInstalledRecord();
 // Before a key is created: records the first part of its path that does not
 // exist yet (nothing when the key exists). kind "tree": the uninstaller
 // deletes the key with everything in it; "empty": only when it holds no
-// values by then (keys created on the way to a value of ours).
+// values by then. Keys created on the way to a "tree" key are "empty" ones.
 void RecordCreatedKey(HKEY root, const char* path, const char* kind);
 
 // Before system.ini is edited: its [386Enh] mouse line (quoted, so the
