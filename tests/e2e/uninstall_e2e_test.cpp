@@ -9,8 +9,6 @@
 
 #include <windows.h>
 
-#include <shlobj.h>
-
 #include <functional>
 #include <map>
 #include <string>
@@ -19,6 +17,7 @@
 #include "resource.h"
 #include "tests/support/registry.h"
 #include "tests/support/robot.h"
+#include "tests/support/shell_link.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -41,13 +40,6 @@ const struct {
 };
 
 using Snapshot = std::map<std::string, std::string>;
-
-std::string ProgramsFolder()
-{
-    char path[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE);
-    return path;
-}
 
 void AddFiles(Snapshot& shot, const std::string& folder, bool deep = true)
 {
@@ -138,35 +130,6 @@ Box Answer(int button, DWORD timeoutMs = 30000)
     PostMessageA(window, WM_COMMAND, button, 0);
     WaitForGone(window);
     return box;
-}
-
-struct Shortcut {
-    std::string target, workingDirectory;
-    int icon = -1;
-};
-
-Shortcut ReadShortcut(const std::string& path)
-{
-    Shortcut shortcut;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return shortcut;
-    IPersistFile* file = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char text[MAX_PATH] = "";
-        link->GetPath(text, sizeof text, nullptr, 0);
-        shortcut.target = text;
-        link->GetWorkingDirectory(text, sizeof text);
-        shortcut.workingDirectory = text;
-        link->GetIconLocation(text, sizeof text, &shortcut.icon);
-    }
-    if (file != nullptr) file->Release();
-    link->Release();
-    return shortcut;
 }
 
 class Uninstall : public testing::Test {
