@@ -154,11 +154,13 @@ bool HoldsValues(HKEY root, const char* path)
 }
 
 // The keys the installation created, of one kind: "tree" keys go with all
-// they hold; "empty" ones only when nothing is left in them.
-void RemoveCreatedKeys(const char* kind)
+// they hold; "empty" ones only when nothing is left in them. How many the
+// record names.
+int RemoveCreatedKeys(const char* kind)
 {
+    int named = 0;
     FixedText<MAX_PATH> script;
-    if (!script.assignWhole(InstallDir) || !script.appendWhole("\\SETUP.INF")) return;
+    if (!script.assignWhole(InstallDir) || !script.appendWhole("\\SETUP.INF")) return 0;
     char lines[8192];
     GetPrivateProfileSectionA(CreatedKeysRecord, lines, sizeof lines, script);
     for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1) {
@@ -168,10 +170,12 @@ void RemoveCreatedKeys(const char* kind)
         path.assign(line + 5);
         path.truncate(static_cast<std::size_t>(equals - line - 5));
         HKEY root = std::strncmp(line, "HKCR\\", 5) == 0 ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
+        ++named;
         bool tree = lstrcmpiA(kind, "tree") == 0;
         if (!tree && HoldsValues(root, path)) continue;
         DeleteTree(root, path);
     }
+    return named;
 }
 
 void RemoveApplicationEntries()
@@ -195,8 +199,8 @@ void UndoRegistry()
 {
     bool ps2 = RestoreMouseRecord("PS2", PS2Name, PS2InfSection);
     bool serial = RestoreMouseRecord("Serial", SerialName, SerialInfSection);
-    RemoveCreatedKeys("tree");
-    if (!ps2 && !serial)
+    int created = RemoveCreatedKeys("tree");
+    if (!ps2 && !serial && created == 0)
         Leave("the mouse driver's device settings", "the installed SETUP.INF holds no record of them");
     else
         Result.done.append("- the mouse settings the installation replaced are back\n");

@@ -185,13 +185,13 @@ protected:
         return exitCode;
     }
 
-    // The whole wizard for a PS/2 mouse, restart later.
-    static void Install()
+    // The whole wizard, for a PS/2 mouse unless told, restart later.
+    static void Install(int mouseButton = IDC_PS2_MOUSE)
     {
-        DWORD exitCode = RunDriven(std::string("\"") + Medium + "\\SETUP.EXE\"", [] {
+        DWORD exitCode = RunDriven(std::string("\"") + Medium + "\\SETUP.EXE\"", [=] {
             Click(WaitForPage("SETUP_BEGIN"), IDOK);
             HWND mouse = WaitForPage("SETUP_SELMOUSE");
-            Click(mouse, IDC_PS2_MOUSE);
+            Click(mouse, mouseButton);
             Click(mouse, IDOK);
             Click(WaitForPage("SETUP_SELDIR"), IDOK);
             HWND finish = WaitForPage("SETUP_END", 60000);
@@ -298,4 +298,15 @@ TEST_F(Uninstall, TwoInstallationsAreUndoneByOneRemoval)
     RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { missing = Answer(IDOK); });
     EXPECT_NE(std::string::npos, missing.text.find("Nothing has been removed")) << missing.text;
     EXPECT_EQ("", Joined(Differences(afterFirst, TakeSnapshot())));
+}
+
+TEST_F(Uninstall, KeysTheInstallationCreatedGoWithIt)
+{
+    // A serial mouse on a PC whose only mouse is a PS/2 one: the driver gets
+    // a device entry and a class instance of its own.
+    Install(IDC_SERIAL_MOUSE);
+    EXPECT_EQ("Mouse\\0001", TextOf(HKEY_LOCAL_MACHINE, "Enum\\Root\\ZorvaMouse\\0000", "Driver"));
+    std::string report = RunUninstaller();
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    ExpectPcAsBefore();
 }
