@@ -1,5 +1,6 @@
 #include "install/installed_record.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "install/setup_script.h"
@@ -16,13 +17,11 @@ namespace {
 
 constexpr int SectionCount = sizeof RecordSections / sizeof RecordSections[0];
 
-// One section as GetPrivateProfileSectionA gives it: "key=value" texts,
-// each ended by a zero, the list ended by a second one.
-struct KeptSection {
-    char lines[8192];
-    bool kept;
-};
-KeptSection Kept[SectionCount];
+// The sections as GetPrivateProfileSectionA gives them: "key=value" texts,
+// each ended by a zero, the list ended by a second one. Allocated only while
+// kept: a static block of this size would go into the program file.
+constexpr DWORD SectionBytes = 8192;
+char* Kept[SectionCount];
 
 bool InstalledScript(FixedText<MAX_PATH>& path)
 {
@@ -36,25 +35,31 @@ void KeepInstalledRecord()
     FixedText<MAX_PATH> path;
     bool exists = InstalledScript(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
     for (int s = 0; s < SectionCount; ++s) {
-        Kept[s].kept = false;
+        std::free(Kept[s]);
+        Kept[s] = nullptr;
         if (!exists) continue;
-        DWORD length = GetPrivateProfileSectionA(RecordSections[s], Kept[s].lines, sizeof Kept[s].lines, path);
+        char* lines = static_cast<char*>(std::malloc(SectionBytes));
+        if (lines == nullptr) continue;
+        DWORD length = GetPrivateProfileSectionA(RecordSections[s], lines, SectionBytes, path);
         // A section too long for the buffer comes back cut (length = size
         // - 2); a cut record is not written back over a whole one.
-        Kept[s].kept = length > 0 && length < sizeof Kept[s].lines - 2;
+        if (length > 0 && length < SectionBytes - 2) Kept[s] = lines;
+        else std::free(lines);
     }
 }
 
 void RestoreInstalledRecord()
 {
     FixedText<MAX_PATH> path;
-    if (!InstalledScript(path)) return;
+    bool written = false;
     for (int s = 0; s < SectionCount; ++s) {
-        if (!Kept[s].kept) continue;
-        WritePrivateProfileSectionA(RecordSections[s], Kept[s].lines, path);
-        Kept[s].kept = false;
+        if (Kept[s] == nullptr) continue;
+        if (InstalledScript(path)) WritePrivateProfileSectionA(RecordSections[s], Kept[s], path);
+        std::free(Kept[s]);
+        Kept[s] = nullptr;
+        written = true;
     }
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);  // to the file now
+    if (written) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);  // to the file now
 }
 
 void RecordCreatedKey(HKEY root, const char* path, const char* kind)

@@ -17,9 +17,6 @@ namespace {
 
 const char* const OurMouseLine = "mouse=*vmouse";
 
-// The "NUL=" lines for WININIT.INI, gathered and written once at the end.
-FixedText<4096> RenameLines;
-
 bool WindowsPath(FixedText<MAX_PATH>& path, const char* name)
 {
     return path.assignWhole(WindowsDir) && path.appendWhole(name);
@@ -38,9 +35,9 @@ void DeleteAtRestart(const char* path)
     if (length == 0 || length >= sizeof shortPath || !line.assign("NUL=").appendWhole(shortPath) ||
         !line.appendWhole("\r\n"))
         return Leave(full, "it cannot be deleted, nor at the restart");
-    if (std::strstr(RenameLines, line) != nullptr) return;
-    if (!RenameLines.appendWhole(line)) return Leave(full, "too many files wait for the restart");
-    Result.waiting.append("- ").append(full).append("\n");
+    if (std::strstr(Result->renameLines, line) != nullptr) return;
+    if (!Result->renameLines.appendWhole(line)) return Leave(full, "too many files wait for the restart");
+    Result->waiting.append("- ").append(full).append("\n");
 }
 
 // The whole of a small text file, or an empty text; the caller frees it.
@@ -87,7 +84,7 @@ void Put(FILE* file, const char* text)
 void WriteRenameSection()
 {
     FixedText<MAX_PATH> path;
-    if (RenameLines.empty() || !WindowsPath(path, "\\WININIT.INI")) return;
+    if (Result->renameLines.empty() || !WindowsPath(path, "\\WININIT.INI")) return;
     char* text = ReadWholeFile(path);
     if (text == nullptr) return;
     char* insert = nullptr;
@@ -111,7 +108,7 @@ void WriteRenameSection()
         } else if (before > 0 && text[before - 1] != '\n') {
             Put(file.get(), "\r\n");
         }
-        Put(file.get(), RenameLines);
+        Put(file.get(), Result->renameLines);
         if (insert != nullptr) Put(file.get(), insert);
         written = std::fclose(file.release()) == 0;
     }
@@ -144,7 +141,7 @@ void RemoveFile(const char* path, const char* self)
     // A running program's file cannot be deleted on Windows 9x.
     if (SamePath(path, self)) return DeleteAtRestart(path);
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(path)) ++Result.filesRemoved;
+    if (DeleteFileA(path)) ++Result->filesRemoved;
     else DeleteAtRestart(path);
 }
 
@@ -156,7 +153,7 @@ void RemoveProgramGroup()
         FixedText<MAX_PATH> shortcut;
         if (ShortcutPath(folder, *GroupItems[k], shortcut)) DeleteFileA(shortcut);
     }
-    if (RemoveDirectoryA(folder)) Result.done.append("- the program group ").append(GroupTitle).append("\n");
+    if (RemoveDirectoryA(folder)) Result->done.append("- the program group ").append(GroupTitle).append("\n");
     else Leave(folder, "it holds files that are not the package's");
 }
 
@@ -171,8 +168,8 @@ void RemoveDirectories()
     }
     if (RemoveDirectoryA(InstallDir) || !DirectoryExists(InstallDir)) return;
     // Windows 9x deletes files at the restart, never folders.
-    if (std::strstr(Result.waiting, InstallDir) != nullptr)
-        Result.waiting.append("(the folder ").append(InstallDir).append(" stays, empty)\n");
+    if (std::strstr(Result->waiting, InstallDir) != nullptr)
+        Result->waiting.append("(the folder ").append(InstallDir).append(" stays, empty)\n");
     else
         Leave(InstallDir, "it holds files that are not the package's");
 }
@@ -190,7 +187,7 @@ void UndoSystemIni()
             Leave("the mouse line of system.ini", "the installation recorded no earlier one");
     } else if (found && std::strcmp(now, OurMouseLine) == 0) {
         if (ReplaceMouseLine(recorded)) {
-            Result.done.append("- system.ini: ").append(recorded).append("\n");
+            Result->done.append("- system.ini: ").append(recorded).append("\n");
             // A backup that was not there before the installation goes again.
             FixedText<MAX_PATH> backup;
             if (std::strcmp(ReadInstalledSetting(SystemIniRecord, "SystemBak", ""), "0") == 0 &&
@@ -217,7 +214,7 @@ void UndoSystemIni()
     if (GetFileAttributesA(device) != INVALID_FILE_ATTRIBUTES)
         Leave(backup, "a VMOUSE.VXD that the installation did not put aside is there now");
     else if (MoveFileA(backup, device))
-        Result.done.append("- VMOUSE.VXD is back\n");
+        Result->done.append("- VMOUSE.VXD is back\n");
     else
         Leave(backup, "it cannot take the name VMOUSE.VXD");
 }
@@ -234,8 +231,8 @@ void UndoFiles()
         }
     }
     FixedText<32> count;
-    FormatText(count, "%d", Result.filesRemoved);
-    Result.done.append("- ").append(count).append(" of the package's files\n");
+    FormatText(count, "%d", Result->filesRemoved);
+    Result->done.append("- ").append(count).append(" of the package's files\n");
     RemoveProgramGroup();
     RemoveDirectories();
     WriteRenameSection();

@@ -47,7 +47,7 @@ void RestoreText(HKEY key, const char* keyPath, const char* section, const char*
         if (!recorded) return LeaveValue(keyPath, name, "the installation recorded no earlier value");
         if (old.empty()) RegDeleteValueA(key, name);
         else SetTextValue(key, name, old);
-        ++Result.valuesRestored;
+        ++Result->valuesRestored;
         return;
     }
     bool asBefore = !recorded || (old.empty() ? !present : present && std::strcmp(now, old) == 0);
@@ -67,7 +67,7 @@ void RestoreFlags(HKEY key, const char* section, const char* name)
     if (!ours) return;
     if (old.empty()) {
         RegDeleteValueA(key, name);
-        ++Result.valuesRestored;
+        ++Result->valuesRestored;
         return;
     }
     BYTE data[32];
@@ -77,7 +77,7 @@ void RestoreFlags(HKEY key, const char* section, const char* name)
         data[length++] = static_cast<BYTE>(digit(old[i]) << 4 | digit(old[i + 1]));
     }
     RegSetValueExA(key, name, 0, REG_BINARY, data, length);
-    ++Result.valuesRestored;
+    ++Result->valuesRestored;
 }
 
 // One mouse type's record: the device key, then its class key. False when
@@ -98,7 +98,7 @@ bool RestoreMouseRecord(const char* section, const char* description, const char
     // instance (a created key, removed below).
     if (Recorded(section, "Driver", driver) && driver.empty() && ValueExists(device.get(), "Driver")) {
         RegDeleteValueA(device.get(), "Driver");
-        ++Result.valuesRestored;
+        ++Result->valuesRestored;
     }
     if (!Recorded(section, "SubKey2", classPath) || classPath.empty()) return true;
     RegKey instance = OpenRegistryKey(HKEY_LOCAL_MACHINE, classPath);
@@ -203,8 +203,8 @@ void UndoRegistry()
     if (!ps2 && !serial && created == 0)
         Leave("the mouse driver's device settings", "the installed SETUP.INF holds no record of them");
     else
-        Result.done.append("- the mouse settings the installation replaced are back\n");
+        Result->done.append("- the mouse settings the installation replaced are back\n");
     RemoveApplicationEntries();
     RemoveCreatedKeys("empty");
-    Result.done.append("- the property page, the program started at logon and the uninstall entry\n");
+    Result->done.append("- the property page, the program started at logon and the uninstall entry\n");
 }

@@ -5,7 +5,7 @@
 #include "install/setup_script.h"
 #include "shell/globals.h"
 
-Outcome Result;
+Outcome* Result = nullptr;
 
 namespace {
 
@@ -63,14 +63,14 @@ void CloseCompanionApplication()
 void Report()
 {
     FixedText<8192> text;
-    text.assign(ProductName).append(" has been removed.\n\n").append(Result.done);
-    if (!Result.left.empty()) text.append("\nLeft as they are:\n").append(Result.left);
-    if (Result.waiting.empty()) {
+    text.assign(ProductName).append(" has been removed.\n\n").append(Result->done);
+    if (!Result->left.empty()) text.append("\nLeft as they are:\n").append(Result->left);
+    if (Result->waiting.empty()) {
         MessageBoxA(nullptr, text, Caption, MB_OK | MB_ICONINFORMATION);
         return;
     }
     text.append("\nRemoved when Windows restarts (in use now):\n")
-        .append(Result.waiting)
+        .append(Result->waiting)
         .append("\nRestart Windows now?");
     if (MessageBoxA(nullptr, text, Caption, MB_YESNO | MB_ICONQUESTION) == IDYES) ExitWindowsEx(EWX_REBOOT, 0);
 }
@@ -79,11 +79,13 @@ void Report()
 
 void Leave(const char* what, const char* why)
 {
-    Result.left.append("- ").append(what).append(": ").append(why).append("\n");
+    Result->left.append("- ").append(what).append(": ").append(why).append("\n");
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    Outcome outcome;
+    Result = &outcome;
     Instance = instance;
     ProductName.clear();
     if (!LoadInstalledScript()) {

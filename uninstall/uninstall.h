@@ -14,10 +14,12 @@ struct Outcome {
     FixedText<2048> done;
     FixedText<3072> left;
     FixedText<2048> waiting;
+    FixedText<4096> renameLines;  // "NUL=" lines for WININIT.INI, written at the end
     int filesRemoved = 0;
     int valuesRestored = 0;
 };
-extern Outcome Result;
+// WinMain's: a static one of this size would go into the program file.
+extern Outcome* Result;
 
 // One line of the report's "left as it is" list: what, and why.
 void Leave(const char* what, const char* why);
