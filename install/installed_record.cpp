@@ -11,7 +11,8 @@
 
 const char* const SystemIniRecord = "SystemIni";
 const char* const CreatedKeysRecord = "Created";
-const char* const RecordSections[4] = {"PS2", "Serial", SystemIniRecord, CreatedKeysRecord};
+const char* const ApplicationRecord = "Application";
+const char* const RecordSections[5] = {"PS2", "Serial", SystemIniRecord, CreatedKeysRecord, ApplicationRecord};
 
 namespace {
 
@@ -62,6 +63,17 @@ void RestoreInstalledRecord()
     if (written) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);  // to the file now
 }
 
+void RecordValueOnce(const char* section, const char* key, const char* value)
+{
+    std::size_t length = std::strlen(value);
+    auto special = [](char c) { return c == ' ' || c == '\t' || c == '"'; };
+    FixedText<260> quoted;
+    if (length == 0 || !(special(value[0]) || special(value[length - 1])) ||
+        !quoted.assign("\"").appendWhole(value) || !quoted.appendWhole("\""))
+        return WriteInstalledSettingOnce(section, key, value);
+    WriteInstalledSettingOnce(section, key, quoted);
+}
+
 void RecordCreatedKey(HKEY root, const char* path, const char* kind)
 {
     std::size_t length = std::strlen(path);
@@ -92,11 +104,7 @@ void RecordSystemIniBefore()
 {
     if (InstallDir.empty()) return;  // no installation to record for
     FixedText<256> line;
-    if (FindMouseLine(line)) {
-        FixedText<260> quoted;
-        quoted.assign("\"").append(line).append("\"");
-        WriteInstalledSettingOnce(SystemIniRecord, "MouseLine", quoted);
-    }
+    if (FindMouseLine(line)) RecordValueOnce(SystemIniRecord, "MouseLine", line);
     FixedText<MAX_PATH> backup;
     if (backup.assignWhole(WindowsDir) && backup.appendWhole("\\system.bak"))
         WriteInstalledSettingOnce(SystemIniRecord, "SystemBak",

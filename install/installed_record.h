@@ -9,9 +9,16 @@
 
 // The record's sections: the mouse types' registry values, the system.ini
 // switch, and the registry keys the installation created.
-extern const char* const RecordSections[4];
+extern const char* const RecordSections[5];
 extern const char* const SystemIniRecord;   // section: keys MouseLine, SystemBak, VMouseMoved
 extern const char* const CreatedKeysRecord; // section: "HKLM\path" or "HKCR\path" = tree | empty
+extern const char* const ApplicationRecord; // section: key PropertySheetHandlers
+
+// Records value under key once, as WriteInstalledSettingOnce does, quoted
+// when it begins or ends with a blank or a quotation mark: the profile
+// functions would drop those (the system's driver date " 5-11-1998" begins
+// with a blank).
+void RecordValueOnce(const char* section, const char* key, const char* value);
 
 // Before the copy: keeps the record sections of an installed SETUP.INF in
 // memory, since the copy replaces that file with the medium's fresh one.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "install/installed_record.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
@@ -92,6 +94,14 @@ void RegisterApplication()
         {HKEY_LOCAL_MACHINE, UninstallKey,
          {{"DisplayName", StartupTitle}, {"UninstallString", uninstall}}},
     };
+    // The handlers key names one handler; the one it named before ours is
+    // recorded for the uninstaller.
+    if (RegKey handlers = OpenRegistryKey(HKEY_LOCAL_MACHINE, HandlersKey)) {
+        FixedText<256> previous;
+        ReadTextValue(handlers.get(), nullptr, previous);
+        if (std::strcmp(previous, "QXMousePage") != 0)
+            RecordValueOnce(ApplicationRecord, "PropertySheetHandlers", previous);
+    }
     // A key that cannot be created costs only its own step.
     for (const Step& step : steps) {
         RecordCreatedKey(step.root, step.path, "empty");

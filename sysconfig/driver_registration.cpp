@@ -30,18 +30,9 @@ struct MouseType {
 };
 
 // Previous values go into the section of the mouse type being registered.
-// The profile functions drop the blanks around a value and one pair of
-// quotation marks; such a value is quoted, so it reads back as it was (the
-// system's driver date " 5-11-1998" begins with a blank).
 void Record(const char* key, const char* value)
 {
-    std::size_t length = std::strlen(value);
-    auto special = [](char c) { return c == ' ' || c == '\t' || c == '"'; };
-    FixedText<260> quoted;
-    if (length == 0 || !(special(value[0]) || special(value[length - 1])) ||
-        !quoted.assign("\"").appendWhole(value) || !quoted.appendWhole("\""))
-        return WriteInstalledSettingOnce(MouseTypeName, key, value);
-    WriteInstalledSettingOnce(MouseTypeName, key, quoted);
+    RecordValueOnce(MouseTypeName, key, value);
 }
 
 // The C library's text-to-integer rule (white space, a sign, digits), kept

@@ -182,12 +182,17 @@ void RemoveApplicationEntries()
 {
     DeleteTree(HKEY_CLASSES_ROOT, ApplicationKeys::Class);
     DeleteTree(HKEY_LOCAL_MACHINE, ApplicationKeys::Handler);
-    // The handlers key names one handler; it is cleared only when that is
-    // still ours.
+    // The handlers key names one handler; only when that is still ours does
+    // it get back the one it named before, or none.
     if (RegKey handlers = OpenRegistryKey(HKEY_LOCAL_MACHINE, ApplicationKeys::Handlers)) {
         FixedText<80> named;
         ReadTextValue(handlers.get(), nullptr, named);
-        if (std::strcmp(named, "QXMousePage") == 0) RegDeleteValueA(handlers.get(), "");
+        FixedText<256> before;
+        bool recorded = Recorded(ApplicationRecord, "PropertySheetHandlers", before) && !before.empty();
+        if (std::strcmp(named, "QXMousePage") == 0) {
+            if (recorded) SetTextValue(handlers.get(), nullptr, before);
+            else RegDeleteValueA(handlers.get(), "");
+        }
     }
     if (RegKey run = OpenRegistryKey(HKEY_LOCAL_MACHINE, ApplicationKeys::Run)) RegDeleteValueA(run.get(), "Rollvane");
     DeleteTree(HKEY_LOCAL_MACHINE, ApplicationKeys::Uninstall);

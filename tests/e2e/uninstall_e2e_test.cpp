@@ -267,7 +267,11 @@ TEST_F(Uninstall, RoundTripLeavesOnlyWhatWaitsForTheRestart)
 
 TEST_F(Uninstall, AValueChangedSinceTheInstallationStaysAndIsNamed)
 {
+    const std::string handlers =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers";
+    SetText(HKEY_LOCAL_MACHINE, handlers, nullptr, " Another page");
     Install();
+    EXPECT_EQ("QXMousePage", TextOf(HKEY_LOCAL_MACHINE, handlers, nullptr));
     SetText(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc", "My own mouse");
     // A [rename] section of another program's keeps its lines.
     WriteTextFile(WindowsDirectory() + "\\WININIT.INI", "[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
@@ -279,6 +283,7 @@ TEST_F(Uninstall, AValueChangedSinceTheInstallationStaysAndIsNamed)
     EXPECT_EQ("(Standard mouse types)", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Mfg"));
     EXPECT_EQ("Standard PS/2 Port Mouse",
               TextOf(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Mouse\\0000", "DriverDesc"));
+    EXPECT_EQ(" Another page", TextOf(HKEY_LOCAL_MACHINE, handlers, nullptr)) << "the handler named before ours";
     std::string wininit = ReadTextFile(WindowsDirectory() + "\\WININIT.INI");
     EXPECT_EQ(0u, wininit.find("[rename]\r\nNUL=")) << wininit;
     EXPECT_NE(std::string::npos, wininit.find("\r\nNUL=C:\\OTHER.TMP\r\n")) << wininit;
