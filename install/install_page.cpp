@@ -1,6 +1,8 @@
 // The Install page: the whole installation runs inside its WM_PAGE_INIT;
 // its only button cancels between files.
 #include "install/copy_engine.h"
+#include "install/installed_record.h"
+#include "install/program_group.h"
 #include "pages/pages.h"
 #include "resource.h"
 #include "shell/globals.h"
@@ -37,7 +39,10 @@ void Install(HWND page)
     UpdateWindow(page);
     CreateSubdirectories();
     PageResult = PageNext;
+    KeepInstalledRecord();
     CopyAllFiles(page);
+    RestoreInstalledRecord();  // in case the copy stopped before the registration
+    if (PageResult != PageCancel) CreateProgramGroup(page);
     if (PageResult == PageCancel) TellNotCompleted(page);
     if (IsWindow(page)) SendMessageA(page, WM_CLOSE, 0, 0);
 }

@@ -287,6 +287,8 @@ void WriteInstalledSettingOnce(const char* section, const char* key, const char*
 {
     FixedText<MAX_PATH> path;
     if (!InstalledScriptPath(path)) return;
-    if (*ReadInstalledSetting(section, key, "") != '\0') return;
+    // A key recorded empty stays too: it says the value was not there, and a
+    // later run would otherwise record the package's own value over it.
+    if (*ReadInstalledSetting(section, key, "\x01") != '\x01') return;
     WritePrivateProfileStringA(section, key, value, path);
 }

@@ -22,8 +22,8 @@ const char* SplitField(const char* position, FixedText<256>& field);
 // result lies in one shared buffer that the next call overwrites.
 const char* ReadInstalledSetting(const char* section, const char* key, const char* def);
 
-// Writes a value into the installed SETUP.INF unless the key already holds
-// a non-empty one, so the first value recorded stays.
+// Writes a value into the installed SETUP.INF unless the key is there
+// already (even empty), so the first value recorded stays.
 void WriteInstalledSettingOnce(const char* section, const char* key, const char* value);
 
 #endif

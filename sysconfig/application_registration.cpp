@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstring>
+
+#include "install/installed_record.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
 #include "sysconfig/registry_values.h"
@@ -18,6 +21,8 @@ const char* const HandlersKey =
 const char* const HandlerKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers"
     "\\QXMousePage";
+const char* const RunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const UninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane";
 
 // Room for the longest InstallDir, quotation marks, "\", the longest file
 // name and the arguments: the composed values are never cut.
@@ -63,6 +68,14 @@ struct Step {
 
 }  // namespace
 
+namespace ApplicationKeys {
+const char* const Class = ClassKey;
+const char* const Handlers = HandlersKey;
+const char* const Handler = HandlerKey;
+const char* const Run = RunKey;
+const char* const Uninstall = UninstallKey;
+}  // namespace ApplicationKeys
+
 void RegisterApplication()
 {
     // The in-process server's path is a plain path, never quoted.
@@ -77,14 +90,21 @@ void RegisterApplication()
          {{nullptr, server}, {"ThreadingModel", "Apartment"}}},
         {HKEY_LOCAL_MACHINE, HandlersKey, {{nullptr, "QXMousePage"}}},
         {HKEY_LOCAL_MACHINE, HandlerKey, {{nullptr, PageClassId}}},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-         {{"Rollvane", run}}},
-        {HKEY_LOCAL_MACHINE,
-         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane",
+        {HKEY_LOCAL_MACHINE, RunKey, {{"Rollvane", run}}},
+        {HKEY_LOCAL_MACHINE, UninstallKey,
          {{"DisplayName", StartupTitle}, {"UninstallString", uninstall}}},
     };
+    // The handlers key names one handler; the one it named before ours is
+    // recorded for the uninstaller.
+    if (RegKey handlers = OpenRegistryKey(HKEY_LOCAL_MACHINE, HandlersKey)) {
+        FixedText<256> previous;
+        ReadTextValue(handlers.get(), nullptr, previous);
+        if (std::strcmp(previous, "QXMousePage") != 0)
+            RecordValueOnce(ApplicationRecord, "PropertySheetHandlers", previous);
+    }
     // A key that cannot be created costs only its own step.
     for (const Step& step : steps) {
+        RecordCreatedKey(step.root, step.path, "empty");
         RegKey key = CreateRegistryKey(step.root, step.path);
         if (!key) continue;
         for (const Entry& value : step.values)

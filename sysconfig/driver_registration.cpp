@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "install/installed_record.h"
 #include "install/setup_script.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
@@ -31,7 +32,7 @@ struct MouseType {
 // Previous values go into the section of the mouse type being registered.
 void Record(const char* key, const char* value)
 {
-    WriteInstalledSettingOnce(MouseTypeName, key, value);
+    RecordValueOnce(MouseTypeName, key, value);
 }
 
 // The C library's text-to-integer rule (white space, a sign, digits), kept
@@ -59,6 +60,21 @@ bool NextSubkey(HKEY key, DWORD& index, char (&name)[80])
     }
 }
 
+// A binary value as hex digits, for the record; empty when it is absent.
+void RecordBinaryValue(HKEY key, const char* name)
+{
+    BYTE data[32];
+    DWORD size = sizeof data;
+    FixedText<80> hex;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, data, &size) == ERROR_SUCCESS) {
+        for (DWORD i = 0; i < size; ++i) {
+            const char digits[] = {"0123456789ABCDEF"[data[i] >> 4], "0123456789ABCDEF"[data[i] & 15], '\0'};
+            hex.append(digits);
+        }
+    }
+    Record(name, hex);
+}
+
 bool SubkeyExists(HKEY key, const char* name)
 {
     return static_cast<bool>(OpenRegistryKey(key, name));
@@ -77,6 +93,7 @@ void RegisterFoundDevice(const char* hardwareKey, const MouseType& type)
     ReadTextValue(device.get(), "DeviceDesc", previous);
     Record("DeviceDesc", previous);
     SetTextValue(device.get(), "DeviceDesc", type.description);
+    RecordBinaryValue(device.get(), "ConfigFlags");
     SetZeroFlags(device.get(), "ConfigFlags");
     ReadTextValue(device.get(), "Mfg", previous);
     Record("Mfg", previous);
@@ -89,6 +106,7 @@ void RegisterFoundDevice(const char* hardwareKey, const MouseType& type)
         return;
     }
     NextMouseClassInstance(driver);
+    Record("Driver", "");  // there was none: the uninstaller removes ours
     SetTextValue(device.get(), "Driver", driver);
     CreateMouseClassKey(driver, type.description, type.infSection);
 }
@@ -97,6 +115,7 @@ void RegisterFoundDevice(const char* hardwareKey, const MouseType& type)
 // own, which the system's serial-mouse detection looks after.
 void RegisterRootEntry()
 {
+    RecordCreatedKey(HKEY_LOCAL_MACHINE, RootEntry, "tree");
     RegKey entry = CreateRegistryKey(HKEY_LOCAL_MACHINE, RootEntry);
     MouseTypeName.assign("Serial");
     if (!entry) return;
@@ -121,7 +140,11 @@ bool ClassPath(const char* instance, FixedText<128>& path)
 
 void UpdateRegistry(int32_t includeApplication)
 {
-    if (includeApplication != 0) RegisterApplication();
+    if (includeApplication != 0) {
+        // The record of an earlier installation goes on in the fresh script.
+        RestoreInstalledRecord();
+        RegisterApplication();
+    }
     RegisterMouseDriver();
 }
 
@@ -211,6 +234,9 @@ void UpdateMouseClassKey(const char* instance, const char* description, const ch
         Record(v.name, previous);
         SetTextValue(key.get(), v.name, v.value);
     }
+    FixedText<80> previous;
+    ReadTextValue(key.get(), "MouseType", previous);
+    Record("MouseType", previous);
     SetTextValue(key.get(), "MouseType", MouseTypeName);
 }
 
@@ -218,6 +244,7 @@ void CreateMouseClassKey(const char* instance, const char* description, const ch
 {
     FixedText<128> path;
     if (!ClassPath(instance, path)) return;
+    RecordCreatedKey(HKEY_LOCAL_MACHINE, path, "tree");
     RegKey key = CreateRegistryKey(HKEY_LOCAL_MACHINE, path);
     if (!key) return;
     SetTextValue(key.get(), "DevLoader", "*vmouse");

@@ -8,6 +8,7 @@
 
 #include "shell/globals.h"
 #include "shell/handles.h"
+#include "install/installed_record.h"
 
 namespace {
 
@@ -129,8 +130,9 @@ bool IsMouseLine(const char* line)
 }
 
 // Copies system.ini to system.new with the first mouse line of each [386Enh]
-// section replaced; false when the copy is not complete.
-bool CopyWithMouseLine(FILE* input, FILE* output)
+// section replaced by replacement (a line with its newline); false when the
+// copy is not complete.
+bool CopyWithMouseLine(FILE* input, FILE* output, const char* replacement)
 {
     LineBuffer line;
     bool searching = false;
@@ -142,8 +144,8 @@ bool CopyWithMouseLine(FILE* input, FILE* output)
         std::size_t length = line.length();
         if (IsSectionHeader(text)) searching = IsSection(text, "386Enh");
         if (searching && IsMouseLine(text)) {
-            text = MouseLine;
-            length = std::strlen(MouseLine);
+            text = replacement;
+            length = std::strlen(replacement);
             searching = false;
         }
         if (std::fwrite(text, 1, length, output) != length) return false;
@@ -156,36 +158,38 @@ bool WindowsPath(FixedText<MAX_PATH>& path, const char* name)
 }
 
 // system.ini is replaced only by a complete copy; on any failure it keeps
-// its name and content and no system.new is left behind.
-void EditSystemIni()
+// its name and content and no system.new is left behind. 1 when replaced.
+int EditSystemIni(const char* replacement)
 {
     FixedText<MAX_PATH> ini, fresh, backup;
     if (!WindowsPath(ini, "\\system.ini") || !WindowsPath(fresh, "\\system.new") ||
         !WindowsPath(backup, "\\system.bak"))
-        return;
+        return 0;
     StdioFile input(std::fopen(ini, "rt"));
-    if (!input) return;
+    if (!input) return 0;
     StdioFile output(std::fopen(fresh, "wt"));
-    if (!output) return;
-    bool complete = CopyWithMouseLine(input.get(), output.get());
+    if (!output) return 0;
+    bool complete = CopyWithMouseLine(input.get(), output.get(), replacement);
     input.reset();
     // The close writes what is still buffered; its failure leaves a short copy.
     complete = std::fclose(output.release()) == 0 && complete;
     if (!complete) {
         DeleteFileA(fresh);
-        return;
+        return 0;
     }
     DeleteFileA(backup);
     if (!MoveFileA(ini, backup)) {
         DeleteFileA(fresh);
-        return;
+        return 0;
     }
     if (!MoveFileA(fresh, ini)) {
         // Put the original back under its name; should even that move fail,
         // a copy of it, for Windows does not start without a system.ini.
         if (!MoveFileA(backup, ini)) CopyFileA(backup, ini, TRUE);
         DeleteFileA(fresh);
+        return 0;
     }
+    return 1;
 }
 
 // Moves VMM32\VMOUSE.VXD aside so that the system no longer loads a device
@@ -200,7 +204,9 @@ int MoveMouseDevice()
         !backup.assign(system).appendWhole("\\VMM32\\VMOUSE.BAK"))
         return -1;
     if (GetFileAttributesA(device) == 0xFFFFFFFF) return -1;
-    DeleteFileA(backup);
+    // The backup of an earlier installation holds the system's own file; a
+    // later one must not replace it with whatever stands there now.
+    if (GetFileAttributesA(backup) != 0xFFFFFFFF) return -1;
     return MoveFileA(device, backup) ? 0 : -1;
 }
 
@@ -208,6 +214,39 @@ int MoveMouseDevice()
 
 int UpdateSystemIni()
 {
-    EditSystemIni();
-    return MoveMouseDevice();
+    RecordSystemIniBefore();
+    EditSystemIni(MouseLine);
+    int moved = MoveMouseDevice();
+    if (moved == 0) RecordMouseDeviceMoved();
+    return moved;
+}
+
+int FindMouseLine(FixedText<256>& line)
+{
+    line.clear();
+    FixedText<MAX_PATH> ini;
+    if (!WindowsPath(ini, "\\system.ini")) return 0;
+    StdioFile input(std::fopen(ini, "rt"));
+    if (!input) return 0;
+    LineBuffer read;
+    bool searching = false;
+    while (ReadLine(input.get(), read) == LineRead::Line) {
+        const char* text = read.c_str();
+        if (IsSectionHeader(text)) searching = IsSection(text, "386Enh");
+        if (!searching || !IsMouseLine(text)) continue;
+        std::size_t length = read.length();
+        if (length > 0 && text[length - 1] == '\n') --length;
+        if (length >= line.Capacity) return 0;  // never a cut line
+        for (std::size_t i = 0; i < length; ++i) line[i] = text[i];
+        line[length] = '\0';
+        return 1;
+    }
+    return 0;
+}
+
+int ReplaceMouseLine(const char* line)
+{
+    FixedText<260> replacement;
+    if (!replacement.assignWhole(line) || !replacement.appendWhole("\n")) return 0;
+    return EditSystemIni(replacement);
 }

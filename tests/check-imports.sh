@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Fails when SETUP.EXE imports a function outside the reviewed allow-list of
-# Windows 95/98 functions, asks for a subsystem version above 4.0, or lacks
-# the header flags that let it run from the swap file when started from a
-# removable or network drive.
-# Usage: check-imports.sh SETUP.EXE imports.allow
+# Fails when a program of the product (SETUP.EXE, UNINSTAL.EXE) imports a
+# function outside the reviewed allow-list of Windows 95/98 functions, asks
+# for a subsystem version above 4.0, or lacks the header flags that let it
+# run from the swap file when started from a removable or network drive.
+# Usage: check-imports.sh PROGRAM.EXE imports.allow
 set -euo pipefail
 exe=$1 allow=$2
 dump=$(i686-w64-mingw32-objdump -p "$exe")

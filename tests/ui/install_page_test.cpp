@@ -21,6 +21,7 @@
 #include "shell/services.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/robot.h"
+#include "tests/support/shell_link.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -311,12 +312,14 @@ TEST_F(InstallPage, EachFailedFileIsReportedAndIgnoredFilesAreListed)
     EXPECT_EQ("Updating Registry...", TextsOf(IDC_STATUS).back());
     EXPECT_TRUE(Registered());
 
-    // Nothing else arrived: no temporary file is left behind.
+    // Nothing else arrived: no temporary file is left behind. (SETUP.INF is
+    // the record of the registry keys the registration created.)
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((dest_ + "\\*").c_str(), &found);
     std::vector<std::string> present;
     do
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) present.push_back(found.cFileName);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName != std::string("SETUP.INF"))
+            present.push_back(found.cFileName);
     while (FindNextFileA(search, &found));
     FindClose(search);
     EXPECT_EQ(5u, present.size());
@@ -485,4 +488,46 @@ TEST_F(InstallPage, MovesThatFailAndTheSecondDiskAreHandledAsTheUserAnswers)
     HANDLE search = FindFirstFileA((dest_ + "\\*.tmp").c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+// The program group, made after the copy: an existing group is reused, a
+// shortcut of the same name replaced, and a group that cannot be made costs
+// only a notice.
+TEST_F(InstallPage, ProgramGroupIsMadeOrReportedAndTheInstallationGoesOn)
+{
+    CoInitialize(nullptr);
+    const std::string script = "[Main]\nProductName=Zorva\nGroupTitle=Tools\n"
+                               "[PM Info]\n1=A.EXE,Alpha,2\n2=B.TXT,Be/ta,\n";
+    const std::string group = ProgramsFolder() + "\\Tools";
+    CreateDirectoryA(group.c_str(), nullptr);
+    WriteTextFile(group + "\\Alpha.lnk", "stale");
+    WriteTextFile(group + "\\Mine.txt", "the user's");
+    Load(script);
+    EXPECT_EQ(PageNext, Run());
+    Shortcut alpha = ReadShortcut(group + "\\Alpha.lnk");
+    ASSERT_TRUE(alpha.read) << "the stale file is replaced";
+    EXPECT_EQ(dest_ + "\\A.EXE", alpha.target);
+    EXPECT_EQ(dest_, alpha.workingDirectory);
+    EXPECT_EQ(dest_ + "\\A.EXE", alpha.iconFile);
+    EXPECT_EQ(2, alpha.icon);
+    EXPECT_EQ(0, ReadShortcut(group + "\\Be_ta.lnk").icon) << "a title's slash cannot name a file";
+    EXPECT_EQ("the user's", ReadTextFile(group + "\\Mine.txt"));
+    FreeInstallList();
+
+    // A file where the group's folder should be.
+    WriteTextFile(ProgramsFolder() + "\\Blocked", "a file");
+    Load("[Main]\nProductName=Zorva\nGroupTitle=Blocked\n[PM Info]\n1=A.EXE,Alpha,\n");
+    MessageBoxSeen notice;
+    HWND page = nullptr;
+    Robot robot([&] {
+        page = WaitForWindow("SETUP_INSTALL", nullptr);
+        notice = DismissMessageBox(20000);
+    });
+    EXPECT_EQ(PageNext, Run());
+    robot.join();
+    EXPECT_EQ("Failed to create a new group !", notice.text);
+    EXPECT_EQ("Zorva Setup Program", notice.caption);
+    EXPECT_EQ(page, notice.owner);
+    EXPECT_TRUE(Registered()) << "the registration ran before";
+    CoUninitialize();
 }

@@ -423,7 +423,7 @@ TEST_F(Script, InstalledSettingIsRecordedOnce)
     WriteInstalledSettingOnce("Serial", "Fresh", "first");
     WriteInstalledSettingOnce("Serial", "Fresh", "second");
     EXPECT_STREQ("old value", ReadInstalledSetting("PS2", "Filled", ""));
-    EXPECT_STREQ("written", ReadInstalledSetting("PS2", "Empty", ""));
+    EXPECT_STREQ("", ReadInstalledSetting("PS2", "Empty", "")) << "recorded empty: there was no value";
     EXPECT_STREQ("first", ReadInstalledSetting("Serial", "Fresh", ""));
 
     // A destination without a script gets one.

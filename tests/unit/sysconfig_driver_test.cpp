@@ -211,7 +211,17 @@ TEST_F(DriverRegistration, UnenumeratedSerialMouseGetsARootEntry)
     EXPECT_EQ(std::string(4, '\0'), ReadStored(HKEY_LOCAL_MACHINE, RootEntry, "DetFlags").data);
     ExpectClassKey("Mouse\\0000", "Serial", "Zorva Serial Wheel Mouse", "QX_SER");
     EXPECT_EQ(OldDesc, TextOf(HKEY_LOCAL_MACHINE, "Enum\\BIOS\\*PNP0F13\\0000", "DeviceDesc"));
-    EXPECT_EQ(0xFFFFFFFF, GetFileAttributesA(script.c_str())) << "nothing is recorded on this path";
+    // No value is replaced on this path; the keys it creates are recorded,
+    // each by the first part of its path that was not there, for removal.
+    EXPECT_TRUE(RecordedKeys("Serial").empty());
+    // Here even the class root is missing: keys made on the way go only when
+    // empty.
+    const std::vector<std::string> created = {"HKLM\\Enum\\Root", "HKLM\\Enum\\Root\\ZorvaMouse\\0000",
+                                              "HKLM\\System\\CurrentControlSet\\Services\\Class",
+                                              "HKLM\\" + ClassRoot + "Mouse\\0000"};
+    EXPECT_EQ(created, RecordedKeys("Created"));
+    const char* kinds[] = {"empty", "tree", "empty", "tree"};
+    for (size_t i = 0; i < created.size(); ++i) EXPECT_EQ(kinds[i], Recorded("Created", created[i].c_str())) << i;
 
     // Every run takes a new class instance; the earlier one stays.
     RegisterMouseDriver();
@@ -266,11 +276,13 @@ TEST_F(DriverRegistration, ExistingClassKeyIsUpdatedInPlaceAndItsValuesRecorded)
     ExpectClassKey("Mouse\\0000", "PS2", "Zorva PS/2 Wheel Mouse", "QX_PS2", "*msmouse");
     EXPECT_EQ("Mouse\\0000", TextOf(HKEY_LOCAL_MACHINE, device, "Driver"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ClassRoot + "Mouse\\0001"));
-    std::vector<std::string> keys = {"SubKey1",     "DeviceDesc", "Mfg",        "SubKey2",   "MouseDriver",
-                                     "InfPath",     "DriverDesc", "DriverDate", "InfSection"};
+    // Beyond the replaced texts, what the uninstaller needs: the device's
+    // flags (hex, empty when absent) and the class key's "MouseType".
+    std::vector<std::string> keys = {"SubKey1",    "DeviceDesc", "ConfigFlags", "Mfg",        "SubKey2",  "MouseDriver",
+                                     "InfPath",    "DriverDesc", "DriverDate",  "InfSection", "MouseType"};
     EXPECT_EQ(keys, RecordedKeys("PS2"));
-    std::vector<std::string> values = {device, OldDesc, OldMfg, classKey, "MSMOUSE.DRV",
-                                       "MSMOUSE.INF", OldDesc, "", "PS2_Inst"};
+    std::vector<std::string> values = {device,        OldDesc, "", OldMfg,     classKey, "MSMOUSE.DRV",
+                                       "MSMOUSE.INF", OldDesc, "", "PS2_Inst", ""};
     for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(values[i], Recorded("PS2", keys[i].c_str())) << keys[i];
 }
 
@@ -287,7 +299,7 @@ TEST_F(DriverRegistration, ClassKeyNamedByTheDeviceIsCreatedWhenMissing)
     EXPECT_EQ("<none>", Recorded("Serial", "MouseDriver")) << "a new key has nothing to record";
 }
 
-TEST_F(DriverRegistration, RecordIsWrittenOnceAndEmptyValuesAreFilledLater)
+TEST_F(DriverRegistration, RecordIsWrittenOnceEvenWhenEmpty)
 {
     const std::string device = "Enum\\BIOS\\*PNP0F0E\\0000";
     SetText(HKEY_DYN_DATA, ActiveList + "\\C1", "HardWareKey", "BIOS\\*PNP0F0E\\0000");
@@ -301,7 +313,8 @@ TEST_F(DriverRegistration, RecordIsWrittenOnceAndEmptyValuesAreFilledLater)
     UpdateRegistry(0);
     EXPECT_EQ(device, Recorded("PS2", "SubKey1"));
     EXPECT_EQ(OldMfg, Recorded("PS2", "Mfg")) << "the first run's record stays";
-    EXPECT_EQ("Zorva PS/2 Wheel Mouse", Recorded("PS2", "DeviceDesc")) << "an empty record is filled";
+    EXPECT_EQ("", Recorded("PS2", "DeviceDesc")) << "the value was not there: a later run must not record ours";
+    EXPECT_EQ("", Recorded("PS2", "Driver")) << "the first run gave the device its class instance";
     // The second run finds the class instance of the first and updates it.
     EXPECT_EQ(ClassRoot + "Mouse\\0000", Recorded("PS2", "SubKey2"));
     EXPECT_EQ("QXMOUSE.DRV", Recorded("PS2", "MouseDriver"));

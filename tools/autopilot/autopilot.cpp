@@ -2,7 +2,8 @@
 // click it, for runs without a display. It starts SETUP.EXE, answers each
 // page and message box, prints what it saw, and reports whether a restart
 // of Windows was requested (it refuses the end of the session, so that the
-// run can be inspected afterwards).
+// run can be inspected afterwards). Given UNINSTAL.EXE instead, it answers
+// Yes to the removal and "now" or "later" to the restart.
 //
 // Usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later]
 #include <windows.h>
@@ -97,12 +98,21 @@ void AnswerPage(HWND window, const std::string& pageClass)
     Handled.insert(window);
 }
 
+// A box with Yes and No is the uninstaller's: the first asks whether to
+// remove the package (Yes), a later one whether to restart (now or later).
 void AnswerMessageBox(HWND box)
 {
+    static bool confirmed = false;
     HWND text = GetDlgItem(box, 0xFFFF);
     if (text == nullptr) return;  // not a message box
     std::printf("Message \"%s\": %s\n", TextOf(box).c_str(), OneLine(TextOf(text)).c_str());
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    int button = IDOK;
+    if (GetDlgItem(box, IDYES) != nullptr) {
+        button = !confirmed || RestartNow ? IDYES : IDNO;
+        confirmed = true;
+        std::printf("  answered %s\n", button == IDYES ? "Yes" : "No");
+    }
+    PostMessageA(box, WM_COMMAND, button, 0);
     Handled.insert(box);
 }
 

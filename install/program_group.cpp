@@ -1,0 +1,119 @@
+#include "install/program_group.h"
+
+#include <shlobj.h>
+
+#include "shell/globals.h"
+#include "shell/services.h"
+
+namespace {
+
+// COM for the shell's link object, for the duration of one task.
+class ComApartment {
+public:
+    ComApartment() : ready_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComApartment()
+    {
+        if (ready_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool ready_;
+};
+
+// A COM interface pointer, released at the end of its scope.
+template <typename Interface>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef()
+    {
+        if (p_ != nullptr) p_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    Interface* operator->() const { return p_; }
+    Interface* get() const { return p_; }
+    void** receive() { return reinterpret_cast<void**>(&p_); }
+
+private:
+    Interface* p_ = nullptr;
+};
+
+// The icon index of an item: the number its extra field holds, else 0.
+int IconIndex(const char* extra)
+{
+    int index = 0;
+    for (; *extra >= '0' && *extra <= '9' && index < 10000; ++extra) index = index * 10 + (*extra - '0');
+    return *extra == '\0' ? index : 0;
+}
+
+bool WriteShortcut(const char* shortcut, const GroupItem& item)
+{
+    FixedText<MAX_PATH> target;
+    if (!target.assignWhole(InstallDir) || !target.appendWhole("\\") || !target.appendWhole(item.ItemFile))
+        return false;
+    ComRef<IShellLinkA> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.receive())))
+        return false;
+    link->SetPath(target);
+    link->SetWorkingDirectory(InstallDir);
+    link->SetIconLocation(target, IconIndex(item.ItemExtra));
+    link->SetDescription(item.ItemTitle);
+    ComRef<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.receive()))) return false;
+    WCHAR wide[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, shortcut, -1, wide, MAX_PATH) == 0) return false;
+    DeleteFileA(shortcut);  // a shortcut of the same name is replaced
+    return SUCCEEDED(file->Save(wide, TRUE));
+}
+
+}  // namespace
+
+bool ProgramGroupFolder(FixedText<MAX_PATH>& folder)
+{
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &list)) || list == nullptr) return false;
+    char programs[MAX_PATH] = "";
+    BOOL found = SHGetPathFromIDListA(list, programs);
+    // Windows 95 frees shell item lists through the shell's allocator.
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator))) {
+        allocator->Free(list);
+        allocator->Release();
+    }
+    return found && !GroupTitle.empty() && folder.assignWhole(programs) && folder.appendWhole("\\") &&
+           folder.appendWhole(GroupTitle);
+}
+
+bool ShortcutPath(const char* folder, const GroupItem& item, FixedText<MAX_PATH>& path)
+{
+    FixedText<64> name;
+    name.assign(item.ItemTitle.empty() ? item.ItemFile.c_str() : item.ItemTitle.c_str());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        for (const char* bad = "\\/:*?\"<>|"; *bad != '\0'; ++bad)
+            if (name[i] == *bad) name[i] = '_';
+    }
+    return path.assignWhole(folder) && path.appendWhole("\\") && path.appendWhole(name) &&
+           path.appendWhole(".lnk");
+}
+
+int CreateProgramGroup(HWND page)
+{
+    ComApartment com;
+    FixedText<MAX_PATH> folder;
+    bool made = ProgramGroupFolder(folder);
+    if (made) {
+        CreateDirectoryA(folder, nullptr);  // an existing group is reused
+        made = DirectoryExists(folder) != 0;
+    }
+    for (int k = 0; made && k < GroupItemCount; ++k) {
+        FixedText<MAX_PATH> shortcut;
+        made = ShortcutPath(folder, *GroupItems[k], shortcut) && WriteShortcut(shortcut, *GroupItems[k]);
+    }
+    if (made) return 1;
+    // The shortcuts are a convenience: the installation goes on without them.
+    MessageBoxA(page, LoadText(IDS_GROUP_FAILED), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+}

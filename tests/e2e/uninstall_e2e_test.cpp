@@ -1,0 +1,317 @@
+// The installed package and its uninstaller: the real SETUP.EXE installs
+// from a copy of the sample medium on a seeded Windows 98 PC, then the
+// installed UNINSTAL.EXE removes it, and the PC is compared with a snapshot
+// taken before the installation: the files and folders under C: that an
+// installation can reach (the user folders that Wine links to the host's
+// home are left out), the registry keys it touches, and (as files)
+// system.ini and VMOUSE.VXD.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "tests/support/registry.h"
+#include "tests/support/robot.h"
+#include "tests/support/shell_link.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+const char* const Medium = "C:\\medium";
+const std::string Installed = "C:\\Program Files\\Zorva";
+const char* const Ps2Device = "Enum\\BIOS\\*PNP0F13\\0C";
+
+// What the comparison covers: every file and folder under C:, and these keys.
+const struct {
+    HKEY root;
+    const char* path;
+} SnapshotKeys[] = {
+    {HKEY_LOCAL_MACHINE, "Enum"},
+    {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Mouse"},
+    {HKEY_CLASSES_ROOT, "CLSID\\{6A1C3F20-5B7E-11d1-9C4A-0080C7E21D55}"},
+    {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder"},
+    {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
+    {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+};
+
+using Snapshot = std::map<std::string, std::string>;
+
+void AddFiles(Snapshot& shot, const std::string& folder, bool deep = true)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName, path = folder + "\\" + name;
+        if (name == "." || name == ".." || path == "C:\\test" || path == Medium) continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            shot[path] = "<folder>";
+            if (deep) AddFiles(shot, path);
+        } else {
+            shot[path] = found.nFileSizeLow < 65536 ? ReadTextFile(path) : std::to_string(found.nFileSizeLow);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void AddKey(Snapshot& shot, HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    std::string label = (root == HKEY_CLASSES_ROOT ? "HKCR\\" : "HKLM\\") + path;
+    shot[label] = "<key>";
+    char name[256];
+    BYTE data[1024];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+        shot[label + " \"" + name + "\""] = std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataSize);
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subkeys.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string& subkey : subkeys) AddKey(shot, root, path + "\\" + subkey);
+}
+
+Snapshot TakeSnapshot()
+{
+    Snapshot shot;
+    AddFiles(shot, "C:", false);
+    for (const std::string& folder : {std::string("C:\\windows"), std::string("C:\\Program Files"),
+                                      std::string("C:\\ProgramData"), ProgramsFolder()})
+        AddFiles(shot, folder);
+    for (const auto& key : SnapshotKeys) AddKey(shot, key.root, key.path);
+    return shot;
+}
+
+// "+ x" is new, "- x" is gone, "~ x" differs.
+std::vector<std::string> Differences(const Snapshot& before, const Snapshot& after)
+{
+    std::vector<std::string> lines;
+    for (const auto& [name, value] : before) {
+        auto now = after.find(name);
+        if (now == after.end()) lines.push_back("- " + name);
+        else if (now->second != value) lines.push_back("~ " + name);
+    }
+    for (const auto& [name, value] : after)
+        if (before.count(name) == 0) lines.push_back("+ " + name);
+    return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+struct Box {
+    std::string text;
+    bool hadYes = false;
+};
+
+// Reads the next message box of the watched program and presses a button.
+Box Answer(int button, DWORD timeoutMs = 30000)
+{
+    Box box;
+    HWND window = WaitForWindow("#32770", nullptr, timeoutMs);
+    if (window == nullptr) return box;
+    box.text = WindowText(GetDlgItem(window, 0xFFFF));
+    box.hadYes = GetDlgItem(window, IDYES) != nullptr;
+    PostMessageA(window, WM_COMMAND, button, 0);
+    WaitForGone(window);
+    return box;
+}
+
+class Uninstall : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(nullptr);
+        CopyTree(WindowsPathOf(MEDIUM_UNIX_PATH), Medium);
+        ASSERT_EQ(0u, RunProgram("\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" ps2"));
+        before_ = TakeSnapshot();
+    }
+    void TearDown() override { CoUninitialize(); }
+
+    static void CopyTree(const std::string& from, const std::string& to)
+    {
+        CreateDirectoryA(to.c_str(), nullptr);
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return;
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
+            else CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+
+    // Starts a program, lets the robot work, and waits for the program's end
+    // while this thread answers the system's messages. Its exit code.
+    static DWORD RunDriven(std::string command, const std::function<void()>& robotWork)
+    {
+        STARTUPINFOA startup = {sizeof startup};
+        PROCESS_INFORMATION process;
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return 1000;
+        RobotWatchProcess(process.dwProcessId);
+        Robot robot(robotWork);
+        DWORD start = GetTickCount();
+        while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+            if (GetTickCount() - start > 90000) {
+                TerminateProcess(process.hProcess, 999);
+                break;
+            }
+        }
+        robot.join();
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return exitCode;
+    }
+
+    // The whole wizard, for a PS/2 mouse unless told, restart later.
+    static void Install(int mouseButton = IDC_PS2_MOUSE)
+    {
+        DWORD exitCode = RunDriven(std::string("\"") + Medium + "\\SETUP.EXE\"", [=] {
+            Click(WaitForPage("SETUP_BEGIN"), IDOK);
+            HWND mouse = WaitForPage("SETUP_SELMOUSE");
+            Click(mouse, mouseButton);
+            Click(mouse, IDOK);
+            Click(WaitForPage("SETUP_SELDIR"), IDOK);
+            HWND finish = WaitForPage("SETUP_END", 60000);
+            Click(finish, IDC_RESTART_LATER);
+            Click(finish, IDOK);
+        });
+        EXPECT_EQ(0u, exitCode);
+    }
+
+    // UNINSTAL.EXE from the installed folder: Yes to the question, No to the
+    // restart. The closing report's text.
+    static std::string RunUninstaller(Box* question = nullptr)
+    {
+        Box confirm, report;
+        RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] {
+            confirm = Answer(IDYES);
+            report = Answer(IDNO);
+        });
+        if (question != nullptr) *question = confirm;
+        return report.text;
+    }
+
+    // After a complete removal only the uninstaller itself is left, waiting
+    // for the restart in WININIT.INI, with the folder it lies in.
+    void ExpectPcAsBefore()
+    {
+        std::vector<std::string> expected = {
+            "+ " + Installed,
+            "+ " + Installed + "\\UNINSTAL.EXE",
+            "+ " + WindowsDirectory() + "\\WININIT.INI",
+        };
+        EXPECT_EQ(Joined(expected), Joined(Differences(before_, TakeSnapshot())));
+    }
+
+    Snapshot before_;
+};
+
+}  // namespace
+
+TEST_F(Uninstall, RoundTripLeavesOnlyWhatWaitsForTheRestart)
+{
+    Install();
+    // The program group: one shortcut per item, to the item's file, run in
+    // the installed folder, with the icon the extra field gives.
+    const std::string group = ProgramsFolder() + "\\Zorva Wheel Mouse";
+    const struct {
+        const char* title;
+        const char* file;
+    } items[] = {{"Rollvane", "QXMAIN.EXE"}, {"Read Me", "README.TXT"}, {"Uninstall Zorva Wheel Mouse", "UNINSTAL.EXE"}};
+    for (const auto& item : items) {
+        Shortcut shortcut = ReadShortcut(group + "\\" + item.title + ".lnk");
+        EXPECT_EQ(Installed + "\\" + item.file, shortcut.target) << item.title;
+        EXPECT_EQ(Installed, shortcut.workingDirectory) << item.title;
+        EXPECT_EQ(0, shortcut.icon) << item.title;
+    }
+    EXPECT_NE("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
+
+    Box question;
+    std::string report = RunUninstaller(&question);
+    EXPECT_TRUE(question.hadYes);
+    EXPECT_NE(std::string::npos, question.text.find("Zorva Wheel Mouse")) << question.text;
+    EXPECT_NE(std::string::npos, report.find("Restart Windows now?")) << report;
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    ExpectPcAsBefore();
+
+    // The running uninstaller is deleted at the restart, by its short path.
+    char shortPath[MAX_PATH] = "";
+    GetShortPathNameA((Installed + "\\UNINSTAL.EXE").c_str(), shortPath, sizeof shortPath);
+    EXPECT_EQ(std::string("[rename]\r\nNUL=") + shortPath + "\r\n",
+              ReadTextFile(WindowsDirectory() + "\\WININIT.INI"));
+    EXPECT_FALSE(FileExists(group));
+}
+
+TEST_F(Uninstall, AValueChangedSinceTheInstallationStaysAndIsNamed)
+{
+    const std::string handlers =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers";
+    SetText(HKEY_LOCAL_MACHINE, handlers, nullptr, " Another page");
+    Install();
+    EXPECT_EQ("QXMousePage", TextOf(HKEY_LOCAL_MACHINE, handlers, nullptr));
+    SetText(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc", "My own mouse");
+    // A [rename] section of another program's keeps its lines.
+    WriteTextFile(WindowsDirectory() + "\\WININIT.INI", "[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
+    std::string report = RunUninstaller();
+    EXPECT_NE(std::string::npos,
+              report.find("- \"DeviceDesc\" of Enum\\BIOS\\*PNP0F13\\0C: changed since the installation"))
+        << report;
+    EXPECT_EQ("My own mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+    EXPECT_EQ("(Standard mouse types)", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Mfg"));
+    EXPECT_EQ("Standard PS/2 Port Mouse",
+              TextOf(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Mouse\\0000", "DriverDesc"));
+    EXPECT_EQ(" Another page", TextOf(HKEY_LOCAL_MACHINE, handlers, nullptr)) << "the handler named before ours";
+    std::string wininit = ReadTextFile(WindowsDirectory() + "\\WININIT.INI");
+    EXPECT_EQ(0u, wininit.find("[rename]\r\nNUL=")) << wininit;
+    EXPECT_NE(std::string::npos, wininit.find("\r\nNUL=C:\\OTHER.TMP\r\n")) << wininit;
+}
+
+TEST_F(Uninstall, TwoInstallationsAreUndoneByOneRemoval)
+{
+    Install();
+    Install();
+    std::string report = RunUninstaller();
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    ExpectPcAsBefore();
+
+    // A second run finds no record and changes nothing.
+    Snapshot afterFirst = TakeSnapshot();
+    Box missing;
+    RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { missing = Answer(IDOK); });
+    EXPECT_NE(std::string::npos, missing.text.find("Nothing has been removed")) << missing.text;
+    EXPECT_EQ("", Joined(Differences(afterFirst, TakeSnapshot())));
+}
+
+TEST_F(Uninstall, KeysTheInstallationCreatedGoWithIt)
+{
+    // A serial mouse on a PC whose only mouse is a PS/2 one: the driver gets
+    // a device entry and a class instance of its own.
+    Install(IDC_SERIAL_MOUSE);
+    EXPECT_EQ("Mouse\\0001", TextOf(HKEY_LOCAL_MACHINE, "Enum\\Root\\ZorvaMouse\\0000", "Driver"));
+    std::string report = RunUninstaller();
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    ExpectPcAsBefore();
+}
