@@ -55,6 +55,15 @@ void EmptyBar(Display& display)
     display.shown = -1;
 }
 
+// The blue bar of a percentage, inside the frame.
+void FillBar(const Display& display, int percent)
+{
+    RECT bar = display.bar;
+    bar.right = bar.left + ((bar.right - bar.left + 1) * percent) / 100;
+    Brush blue(CreateSolidBrush(RGB(0, 0, 255)));
+    FillRect(display.dc, &bar, blue.get());
+}
+
 // The percentage of the disk's entries begun, the current one included, and
 // the blue bar. A percentage already on show is not drawn again: with more
 // than a hundred files on a disk, several files share one.
@@ -66,11 +75,18 @@ void ShowProgress(Display& display, int percent)
     FormatText(text, "%d%%", percent);
     SetDlgItemTextA(display.page, IDC_PERCENT, text);
     UpdateWindow(display.percent);
+    FillBar(display, percent);
+}
 
-    RECT bar = display.bar;
-    bar.right = bar.left + ((bar.right - bar.left + 1) * percent) / 100;
-    Brush blue(CreateSolidBrush(RGB(0, 0, 255)));
-    FillRect(display.dc, &bar, blue.get());
+// After a message box: the page repaints what the box covered, but the bar
+// is no part of its painting and is drawn again here.
+void RedrawBar(Display& display)
+{
+    int percent = display.shown;
+    UpdateWindow(display.page);
+    EmptyBar(display);
+    display.shown = percent;
+    if (percent >= 0) FillBar(display, percent);
 }
 
 // The expanded length the source should give: the length an SZDD header
@@ -288,6 +304,7 @@ void CopyOneFile(Display& display, int disk, int entry)
         // An entry the script left empty names no file; a cancel wins.
         if (failure == FileFailure::None || file.SourceName.empty() || PageResult == PageCancel) return;
         int answer = AskAboutFile(page, ReportedName(destination, disk, entry), failure);
+        RedrawBar(display);
         if (answer == IDRETRY) continue;
         if (answer == IDIGNORE) RememberSkipped(disk, entry);
         else EndPage(page, PageCancel);

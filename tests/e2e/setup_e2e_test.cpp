@@ -350,11 +350,13 @@ TEST_F(EndToEnd, CancelOnEachPageLeavesThePcAsItWas)
 
 TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
 {
-    // A large first file keeps the copy busy long enough for the click.
+    // Two large first files keep the copy busy long enough for the click,
+    // even on a busy machine where the robot's thread starts late.
     std::string big(48 << 20, 'z');
     WriteTextFile(std::string(Medium) + "\\BIG.DAT", big);
     std::string script = std::string(Medium) + "\\SETUP.INF";
     WritePrivateProfileStringA("Disk1", "1", "BIG.DAT,BIG.DAT,A large file,RootDir", script.c_str());
+    WritePrivateProfileStringA("Disk1", "2", "BIG.DAT,BIG2.DAT,Another large file,RootDir", script.c_str());
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
     SeedPc("ps2");
     MessageBoxSeen notice;
