@@ -218,6 +218,14 @@ int LoadSetupScript()
 {
     if (LoadScript()) return 1;
     FreeInstallList();  // nothing of a refused script is used
+    // The refusal is told in a box whose caption is MessageCaption; a script
+    // refused before its product name was read (a destination that does not
+    // fit) would otherwise give that box an empty title.
+    if (MessageCaption.empty()) {
+        if (ScriptPath.empty()) ProductName.assign("Zorva");
+        else ReadField(IDS_MAIN, IDS_PRODUCT_NAME, "Zorva", ProductName);
+        MessageCaption.assign(ProductName).append(" ").append(LoadText(IDS_SETUP_PROGRAM));
+    }
     return 0;
 }
 
