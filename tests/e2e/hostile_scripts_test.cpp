@@ -150,8 +150,9 @@ SetupRun RunSetup()
         return run;
     RobotWatchProcess(process.dwProcessId);
     Robot robot([&] {
-        // Whichever comes first: the refusal or the Welcome page.
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
+        // Whichever comes first: the refusal or the Welcome page. A script
+        // of 32767 files takes its time: that many profile reads.
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 150000;) {
             if (WaitForWindow("#32770", nullptr, 100) != nullptr) {
                 run.refusal = DismissMessageBox();
                 return;
@@ -163,7 +164,7 @@ SetupRun RunSetup()
             }
         }
     });
-    run.ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+    run.ended = WaitForSingleObject(process.hProcess, 180000) == WAIT_OBJECT_0;
     if (!run.ended) TerminateProcess(process.hProcess, 999);
     robot.join();
     GetExitCodeProcess(process.hProcess, &run.exitCode);
