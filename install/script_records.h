@@ -11,6 +11,10 @@
 
 constexpr int MaxDisks = 6;
 constexpr int DirectoryKeywordCount = 10;  // RootDir, SubDir1..SubDir6, WinDir, WinSystemDir, WinInfDir
+// The keywords whose files go into the Windows directories, by their index.
+constexpr int WinDirKeyword = 7;
+constexpr int WinSystemDirKeyword = 8;
+constexpr int WinInfDirKeyword = 9;
 constexpr int SubDirCount = 6;
 constexpr int MaxGroupItems = 10;
 

@@ -134,25 +134,12 @@ void SetFirstEntries()
 }
 
 // SourceDir, DestDir and Absolute from the directory keyword of a file line.
+// Keywords match as the platform compares texts without regard to case.
 bool ApplyDirectoryKeyword(const char* keyword, FileEntry& entry)
 {
     for (int k = 0; k < DirectoryKeywordCount; ++k) {
         if (lstrcmpiA(keyword, LoadText(IDS_ROOT_DIR + k)) != 0) continue;
-        const FixedText<256>& value = DirectoryNames[k];
-        if (!entry.SourceDir.assignWhole(value)) return false;
-        switch (IDS_ROOT_DIR + k) {
-        case IDS_WIN_DIR:
-            entry.Absolute = 1;
-            return entry.DestDir.assignWhole(WindowsDir);
-        case IDS_WIN_SYSTEM_DIR:
-            entry.Absolute = 1;
-            return entry.DestDir.assignWhole(WindowsDir) && entry.DestDir.appendWhole("\\SYSTEM");
-        case IDS_WIN_INF_DIR:
-            entry.Absolute = 1;
-            return entry.DestDir.assignWhole(WindowsDir) && entry.DestDir.appendWhole("\\INF");
-        default:
-            return entry.DestDir.assignWhole(value);
-        }
+        return SetEntryDirectories(k, DirectoryNames[k], WindowsDir, entry);
     }
     return true;  // no keyword: the file goes from SetupDir into InstallDir
 }
@@ -167,15 +154,9 @@ bool ReadFileEntries()
             if (!ReadWholeLine(LoadText(IDS_DISK1 + i), key, "", line)) return false;
             if (line.empty()) continue;  // the entry stays all zero and names no file
             FileEntry& entry = Disks[i].FirstEntry[n - 1];
-            FixedText<256> field;
-            const char* position = SplitField(line, field);
-            entry.SourceName.assign(field);
-            position = SplitField(position, field);
-            entry.DestName.assign(field);
-            position = SplitField(position, field);
-            entry.Description.assign(field);
-            SplitField(position, field);
-            if (!ApplyDirectoryKeyword(field, entry)) return false;
+            FixedText<256> keyword;
+            SplitFileLine(line, entry, keyword);
+            if (!ApplyDirectoryKeyword(keyword, entry)) return false;
         }
     }
     return true;
@@ -193,13 +174,7 @@ void ReadGroupItems()
         ReadText(LoadText(IDS_PM_INFO), key, "", line);
         if (line.empty()) break;
         ++GroupItemCount;
-        FixedText<256> field;
-        const char* position = SplitField(line, field);
-        GroupItems[k - 1]->ItemFile.assign(field);
-        position = SplitField(position, field);
-        GroupItems[k - 1]->ItemTitle.assign(field);
-        SplitField(position, field);
-        GroupItems[k - 1]->ItemExtra.assign(field);
+        SplitGroupLine(line, *GroupItems[k - 1]);
     }
 }
 
@@ -258,20 +233,15 @@ int LoadSetupScript()
     // A refusal before the product name was read still has a caption.
     if (MessageCaption.empty()) SetMessageCaption();
     FreeInstallList();  // nothing of a refused script is used
+    // The refusal is told in a box whose caption is MessageCaption; a script
+    // refused before its product name was read (a destination that does not
+    // fit) would otherwise give that box an empty title.
+    if (MessageCaption.empty()) {
+        if (ScriptPath.empty()) ProductName.assign("Zorva");
+        else ReadField(IDS_MAIN, IDS_PRODUCT_NAME, "Zorva", ProductName);
+        MessageCaption.assign(ProductName).append(" ").append(LoadText(IDS_SETUP_PROGRAM));
+    }
     return 0;
-}
-
-const char* SplitField(const char* position, FixedText<256>& field)
-{
-    while (*position == ' ') ++position;
-    std::size_t length = 0;
-    while (position[length] != '\0' && position[length] != ',') ++length;
-    field.clear();
-    for (std::size_t i = 0; i < length && i < field.Capacity - 1; ++i) field[i] = position[i];
-    std::size_t end = length < field.Capacity - 1 ? length : field.Capacity - 1;
-    while (end > 0 && field[end - 1] == ' ') --end;
-    field[end] = '\0';
-    return position[length] == ',' ? position + length + 1 : position + length;
 }
 
 const char* ReadInstalledSetting(const char* section, const char* key, const char* def)

@@ -3,6 +3,7 @@
 #ifndef SETUP_SETUP_SCRIPT_H
 #define SETUP_SETUP_SCRIPT_H
 
+#include "install/script_lines.h"
 #include "shell/fixed_text.h"
 
 // Reads SETUP.INF from the program's directory. Returns 1 when loaded, 0 when
@@ -12,11 +13,6 @@
 // file line longer than 255, or more than 32767 files. A missing script is
 // no failure: every key takes its default.
 int LoadSetupScript();
-
-// Copies the next comma-separated field of a script line into field, without
-// the blanks around it, and returns where the following field begins (the
-// end of the line when there is none, so further calls give empty fields).
-const char* SplitField(const char* position, FixedText<256>& field);
 
 // A value of the installed SETUP.INF (the one in InstallDir), or def. The
 // result lies in one shared buffer that the next call overwrites.

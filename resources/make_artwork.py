@@ -3,8 +3,10 @@
 
 Everything is drawn from code, so running the script again gives
 byte-identical files. BMP and ICO files are written by hand: PIL cannot
-write 4-bit BMPs, and the headers here are exactly what Windows 95 reads
-(BITMAPINFOHEADER, bottom-up rows, uncompressed, full palette).
+write 4-bit or run-length encoded BMPs, and the headers here are exactly
+what Windows 95 reads (BITMAPINFOHEADER, bottom-up rows, full palette).
+Bitmaps are run-length encoded (BI_RLE4, BI_RLE8), which the system's
+bitmap loader expands; icons stay uncompressed, as icons must.
 """
 import os
 import struct
@@ -59,9 +61,62 @@ def pack_rows(rows, width, bpp):
     return bytes(out)
 
 
-def info_header(width, height, bpp, image_size):
+BI_RGB, BI_RLE8, BI_RLE4 = 0, 1, 2
+
+
+def rle_rows(rows, bpp):
+    """Bottom-up BI_RLE8 (bpp 8) or BI_RLE4 (bpp 4) data of pixel rows (top first).
+
+    An encoded run is a count and a byte: in RLE8 the byte is one index,
+    repeated; in RLE4 it holds two, which the run alternates (high nibble
+    first), so a two-colour dither pattern is one run too. Absolute mode
+    (0, count, the pixels packed, padded to a 16-bit boundary) takes the
+    stretches where runs are short. Each row ends with 0 0, the last with
+    0 1 (end of bitmap).
+    """
+    def run_at(row, x):
+        # Pixels from x that one encoded run covers, at most 255.
+        a = row[x]
+        b = a if bpp == 8 or x + 1 >= len(row) else row[x + 1]
+        n = 1
+        while x + n < len(row) and n < 255 and row[x + n] == (a if n % 2 == 0 else b):
+            n += 1
+        return n, a if bpp == 8 else a << 4 | b
+
+    def packed(pixels):
+        if bpp == 8:
+            data = bytes(pixels)
+        else:
+            pairs = pixels + [0] * (len(pixels) % 2)
+            data = bytes(pairs[i] << 4 | pairs[i + 1] for i in range(0, len(pairs), 2))
+        return data + b"\0" * (len(data) % 2)
+
+    worth = 3 if bpp == 8 else 4   # a shorter run is cheaper inside an absolute stretch
+    out = bytearray()
+    for row in reversed(rows):
+        x = 0
+        while x < len(row):
+            n, value = run_at(row, x)
+            if n >= worth or x + n == len(row):
+                out += bytes((n, value))
+                x += n
+                continue
+            start = x
+            while x < len(row) and x - start < 255 and run_at(row, x)[0] < worth * 2:
+                x += 1
+            if x - start >= 3:
+                out += bytes((0, x - start)) + packed(row[start:x])
+            else:
+                x = start + run_at(row, start)[0]
+                out += bytes((x - start, run_at(row, start)[1]))
+        out += b"\0\0"
+    out[-1] = 1
+    return bytes(out)
+
+
+def info_header(width, height, bpp, image_size, compression=BI_RGB):
     # biClrUsed 0: the palette has the full 2^bpp entries.
-    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bpp, 0,
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bpp, compression,
                        image_size, 0, 0, 0, 0)
 
 
@@ -72,8 +127,9 @@ def palette_bytes(palette, count):
 
 def write_bmp(name, rows, palette, bpp):
     height, width = len(rows), len(rows[0])
-    bits = pack_rows(rows, width, bpp)
-    body = info_header(width, height, bpp, len(bits)) + palette_bytes(palette, 1 << bpp) + bits
+    bits = rle_rows(rows, bpp)
+    compression = BI_RLE8 if bpp == 8 else BI_RLE4
+    body = info_header(width, height, bpp, len(bits), compression) + palette_bytes(palette, 1 << bpp) + bits
     head = struct.pack("<2sIHHI", b"BM", 14 + len(body), 0, 0, 14 + len(body) - len(bits))
     with open(os.path.join(ART, name), "wb") as f:
         f.write(head + body)

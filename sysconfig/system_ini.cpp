@@ -9,10 +9,9 @@
 #include "shell/globals.h"
 #include "shell/handles.h"
 #include "install/installed_record.h"
+#include "sysconfig/ini_lines.h"
 
 namespace {
-
-const char* const MouseLine = "mouse=*vmouse\n";
 
 // One line of system.ini, whatever its length: a line is tested whole, so a
 // piece of a long line can never pass for the mouse line.
@@ -80,55 +79,6 @@ LineRead ReadLine(FILE* input, LineBuffer& line)
     return line.length() != 0 ? LineRead::Line : LineRead::End;
 }
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-const char* SkipBlanks(const char* text)
-{
-    while (IsBlank(*text)) ++text;
-    return text;
-}
-
-// Whether [begin, end), without the blanks around it, is word, ignoring the
-// case of letters, as the profile functions compare section and key names.
-bool IsWord(const char* begin, const char* end, const char* word)
-{
-    begin = SkipBlanks(begin);
-    while (end > begin && IsBlank(end[-1])) --end;
-    std::size_t length = std::strlen(word);
-    if (static_cast<std::size_t>(end - begin) != length) return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        char a = begin[i], b = word[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-        if (a != b) return false;
-    }
-    return true;
-}
-
-bool IsSectionHeader(const char* line)
-{
-    return *SkipBlanks(line) == '[';
-}
-
-bool IsSection(const char* line, const char* name)
-{
-    const char* open = SkipBlanks(line);
-    const char* close = std::strchr(open, ']');
-    return close != nullptr && IsWord(open + 1, close, name);
-}
-
-// The mouse line sets the key "mouse": the text before the first "=". So a
-// comment, a device line that merely mentions a mouse and keys such as
-// "MouseSyncTime" never qualify.
-bool IsMouseLine(const char* line)
-{
-    const char* equals = std::strchr(line, '=');
-    return equals != nullptr && IsWord(line, equals, "mouse");
-}
-
 // Copies system.ini to system.new with the first mouse line of each [386Enh]
 // section replaced by replacement (a line with its newline); false when the
 // copy is not complete.
@@ -142,11 +92,9 @@ bool CopyWithMouseLine(FILE* input, FILE* output, const char* replacement)
         if (read == LineRead::End) return true;
         const char* text = line.c_str();
         std::size_t length = line.length();
-        if (IsSectionHeader(text)) searching = IsSection(text, "386Enh");
-        if (searching && IsMouseLine(text)) {
+        if (ReplacesMouseLine(text, searching)) {
             text = replacement;
             length = std::strlen(replacement);
-            searching = false;
         }
         if (std::fwrite(text, 1, length, output) != length) return false;
     }

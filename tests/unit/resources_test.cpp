@@ -442,12 +442,13 @@ const BitmapCase kBitmaps[] = {
     {307, 490, 43, 4},   // banner
 };
 
-// A bitmap resource: header, palette and the colour of each pixel.
+// A bitmap resource: header, palette and the colour of each pixel. The
+// pixels are run-length encoded (BI_RLE8, BI_RLE4) and expanded here.
 struct Dib {
   BITMAPINFOHEADER header{};
   std::vector<RGBQUAD> palette;
   std::vector<BYTE> bytes;
-  const BYTE* bits = nullptr;
+  std::vector<BYTE> indices;  // one palette index per pixel, rows top first
 
   bool Read(WORD id) {
     bytes = ResourceBytes(RT_BITMAP, id);
@@ -455,18 +456,56 @@ struct Dib {
     memcpy(&header, bytes.data(), sizeof header);
     size_t colours = header.biClrUsed ? header.biClrUsed : (header.biBitCount <= 8 ? 1u << header.biBitCount : 0);
     size_t at = header.biSize + colours * sizeof(RGBQUAD);
-    if (header.biSize != sizeof header || bytes.size() < at + Stride() * header.biHeight) return false;
+    if (header.biSize != sizeof header || bytes.size() < at || header.biWidth <= 0 || header.biHeight <= 0)
+      return false;
     palette.resize(colours);
     memcpy(palette.data(), bytes.data() + header.biSize, colours * sizeof(RGBQUAD));
-    bits = bytes.data() + at;
-    return true;
+    return Expand(at) && header.biSizeImage == bytes.size() - at;
   }
-  size_t Stride() const { return (header.biWidth * header.biBitCount + 31) / 32 * 4; }
-  // Rows are stored bottom-up; y counts from the top.
+  // Every pixel set exactly once, every row ended, the data ended by the
+  // end-of-bitmap code and nothing after it.
+  bool Expand(size_t at) {
+    const bool four = header.biBitCount == 4;
+    if ((header.biCompression != BI_RLE8 || header.biBitCount != 8) &&
+        (header.biCompression != BI_RLE4 || !four))
+      return false;
+    const LONG width = header.biWidth, height = header.biHeight;
+    indices.assign(static_cast<size_t>(width) * height, 0);
+    std::vector<bool> set(indices.size(), false);
+    LONG x = 0, row = 0;  // row counts from the bottom
+    auto put = [&](BYTE index) {
+      if (x >= width || row >= height) return false;
+      size_t i = static_cast<size_t>(height - 1 - row) * width + x++;
+      if (set[i]) return false;
+      set[i] = true;
+      indices[i] = index;
+      return true;
+    };
+    size_t p = at;
+    while (p + 2 <= bytes.size()) {
+      BYTE count = bytes[p], value = bytes[p + 1];
+      p += 2;
+      if (count != 0) {  // a run: one index, or two alternating ones
+        for (int k = 0; k < count; ++k)
+          if (!put(four ? (k % 2 ? value & 0x0F : value >> 4) : value)) return false;
+      } else if (value == 0 || value == 1) {  // end of the row, of the bitmap
+        if (x != width) return false;
+        x = 0, ++row;
+        if (value == 1) return row == height && p == bytes.size();
+      } else if (value == 2) {
+        return false;  // no deltas: every pixel is given
+      } else {  // absolute: value pixels, padded to a 16-bit boundary
+        size_t n = four ? (value + 1) / 2 : value;
+        if (p + n > bytes.size()) return false;
+        for (int k = 0; k < value; ++k)
+          if (!put(four ? (k % 2 ? bytes[p + k / 2] & 0x0F : bytes[p + k / 2] >> 4) : bytes[p + k])) return false;
+        p += n + n % 2;
+      }
+    }
+    return false;
+  }
   COLORREF Pixel(int x, int y) const {
-    const BYTE* row = bits + Stride() * (header.biHeight - 1 - y);
-    int index = header.biBitCount == 8 ? row[x] : (x % 2 ? row[x / 2] & 0x0F : row[x / 2] >> 4);
-    const RGBQUAD& q = palette[index];
+    const RGBQUAD& q = palette[indices[static_cast<size_t>(y) * header.biWidth + x]];
     return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
   }
 };
@@ -480,7 +519,7 @@ TEST(Resources, BitmapsHaveTheirSizesAndColourDepths) {
     EXPECT_EQ(c.height, dib.header.biHeight);  // positive: bottom-up, as Windows 95 expects
     EXPECT_EQ(1, dib.header.biPlanes);
     EXPECT_EQ(c.bits, dib.header.biBitCount);
-    EXPECT_EQ(static_cast<DWORD>(BI_RGB), dib.header.biCompression);
+    EXPECT_EQ(static_cast<DWORD>(c.bits == 8 ? BI_RLE8 : BI_RLE4), dib.header.biCompression);
     EXPECT_EQ(1u << c.bits, dib.palette.size());
 
     // The platform reads it too.
@@ -492,6 +531,16 @@ TEST(Resources, BitmapsHaveTheirSizesAndColourDepths) {
     EXPECT_EQ(c.width, section.dsBm.bmWidth);
     EXPECT_EQ(c.height, section.dsBm.bmHeight);
     EXPECT_EQ(c.bits, section.dsBmih.biBitCount);
+    // ... and expands the runs to the very pixels read above.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    int wrong = 0;
+    for (int y = 0; y < c.height; ++y)
+      for (int x = 0; x < c.width; ++x)
+        if (GetPixel(dc, x, y) != dib.Pixel(x, y) && ++wrong <= 5) ADD_FAILURE() << "pixel " << x << "," << y;
+    EXPECT_EQ(0, wrong);
+    SelectObject(dc, old);
+    DeleteDC(dc);
     DeleteObject(bitmap);
   }
 }

@@ -1,0 +1,61 @@
+// Where SETUP.EXE begins: the system calls ProgramStart directly, without the
+// MinGW start-up code. Of what that code does the program needs only the
+// static constructors, the destructors they register, and exit(); the rest
+// (argument vectors, environment, TLS callbacks, runtime relocations and
+// their error reporting) takes some 9 KiB of code, tables and imports.
+// msvcrt.dll initialises itself when it is loaded, so its functions work all
+// the same. Only SETUP.EXE links this file; the tests call WinMain from their
+// own start-up code.
+#include <windows.h>
+
+#include <cstdlib>
+
+// The MinGW runtime's hook that runs the static constructors.
+extern "C" void __main();
+
+namespace {
+
+// What the static constructors register with atexit: the destructors of
+// the objects they built, run in reverse order at the end.
+using ExitFunction = void (*)();
+ExitFunction ExitFunctions[32];
+int ExitFunctionCount = 0;
+
+// The command line after the program's name and the blanks that follow it,
+// as the C runtime hands it to WinMain.
+LPSTR CommandTail()
+{
+    unsigned char* p = reinterpret_cast<unsigned char*>(GetCommandLineA());
+    bool quoted = false;
+    while (*p > ' ' || (*p != '\0' && quoted)) {
+        if (*p == '"') quoted = !quoted;
+        ++p;
+    }
+    while (*p != '\0' && *p <= ' ') ++p;
+    return reinterpret_cast<LPSTR>(p);
+}
+
+}  // namespace
+
+// The start-up code normally supplies atexit: msvcrt.dll's own cannot be
+// called without it (the import library offers only its address, which the
+// start-up code's runtime relocation would have to patch in).
+extern "C" int atexit(ExitFunction function)
+{
+    if (ExitFunctionCount == static_cast<int>(sizeof ExitFunctions / sizeof ExitFunctions[0])) return -1;
+    ExitFunctions[ExitFunctionCount++] = function;
+    return 0;
+}
+
+// The stack is aligned here: the system promises only 4 bytes on i386.
+extern "C" __attribute__((force_align_arg_pointer)) void ProgramStart()
+{
+    STARTUPINFOA startup;
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+    __main();
+    int result = WinMain(GetModuleHandleA(nullptr), nullptr, CommandTail(), show);
+    while (ExitFunctionCount > 0) ExitFunctions[--ExitFunctionCount]();
+    std::exit(result);
+}

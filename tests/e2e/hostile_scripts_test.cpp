@@ -1,0 +1,230 @@
+// The real SETUP.EXE against every hostile script of tests/e2e/hostile, one
+// after the other in one prefix: it never crashes or hangs; it either
+// refuses the script with "SETUP.INF Reading error !" and its caption, or
+// reaches the Welcome page, where the robot cancels. Nothing outside its
+// scratch folder (C:\hostile, where the program and the script lie)
+// changes, on disk or in the registry.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/robot.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+const char* const Scratch = "C:\\hostile";
+
+// Every file of the drive outside the scratch folder and the user folders:
+// size and time of the last write.
+using FileState = std::map<std::string, std::string>;
+
+void AddFiles(const std::string& directory, FileState& state)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string path = directory + "\\" + name;
+        // The user folders are Wine's links into the host's home directory.
+        if (lstrcmpiA(path.c_str(), Scratch) == 0 || lstrcmpiA(path.c_str(), "C:\\users") == 0) continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            state[path] = "<dir>";
+            AddFiles(path, state);
+        } else {
+            state[path] = std::to_string(found.nFileSizeLow) + " " + std::to_string(found.ftLastWriteTime.dwLowDateTime) +
+                          " " + std::to_string(found.ftLastWriteTime.dwHighDateTime);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+FileState Files()
+{
+    FileState state;
+    AddFiles("C:", state);
+    return state;
+}
+
+// Every key and value below a registry key, as text.
+void AddKeys(HKEY root, const std::string& path, std::map<std::string, std::string>& state)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    state[path] = "<key>";
+    for (DWORD i = 0;; ++i) {
+        char name[1024];
+        DWORD nameSize = sizeof name, type = 0, dataSize = 4096;
+        std::vector<BYTE> data(dataSize);
+        LONG result = RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data.data(), &dataSize);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result != ERROR_SUCCESS) continue;
+        state[path + "\\\\" + name] = std::to_string(type) + ":" +
+                                      std::string(reinterpret_cast<char*>(data.data()), dataSize);
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0;; ++i) {
+        char name[1024];
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subkeys.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string& name : subkeys) AddKeys(root, path.empty() ? name : path + "\\" + name, state);
+}
+
+// The parts of the registry that the program writes when it installs: the
+// device and class entries, the application entries and its class id.
+std::map<std::string, std::string> Registry()
+{
+    std::map<std::string, std::string> state;
+    for (const char* path : {"Enum", "System\\CurrentControlSet\\Services\\Class",
+                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                             "SOFTWARE\\Classes\\CLSID\\{6A1C3F20-5B7E-11d1-9C4A-0080C7E21D55}"})
+        AddKeys(HKEY_LOCAL_MACHINE, path, state);
+    return state;
+}
+
+// What differs between two states, a few entries at most.
+std::string Differences(const std::map<std::string, std::string>& before,
+                        const std::map<std::string, std::string>& after)
+{
+    std::string text;
+    int shown = 0;
+    for (const auto& entry : after) {
+        auto old = before.find(entry.first);
+        if (old == before.end() || old->second != entry.second)
+            if (++shown <= 5) text += (old == before.end() ? "  new: " : "  changed: ") + entry.first + "\n";
+    }
+    for (const auto& entry : before)
+        if (after.count(entry.first) == 0 && ++shown <= 5) text += "  gone: " + entry.first + "\n";
+    return text;
+}
+
+std::vector<std::string> Scripts()
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((WindowsPathOf(HOSTILE_SCRIPTS_UNIX_PATH) + "\\*.inf").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The product name the program takes from a script: read the same way
+// (the platform's profile functions, default "Zorva") and cut to 71.
+std::string ProductNameOf(const std::string& script)
+{
+    char name[256] = "";
+    GetPrivateProfileStringA("Main", "ProductName", "Zorva", name, sizeof name, script.c_str());
+    return std::string(name).substr(0, 71);
+}
+
+struct SetupRun {
+    bool ended = false;
+    DWORD exitCode = 0;
+    MessageBoxSeen refusal;   // the box that refused the script
+    bool welcome = false;     // the Welcome page came and was cancelled
+    MessageBoxSeen notice;    // the not-completed notice after the cancel
+};
+
+SetupRun RunSetup()
+{
+    SetupRun run;
+    std::string command = std::string("\"") + Scratch + "\\SETUP.EXE\"";
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return run;
+    RobotWatchProcess(process.dwProcessId);
+    Robot robot([&] {
+        // Whichever comes first: the refusal or the Welcome page. A script
+        // of 32767 files takes its time: that many profile reads.
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 150000;) {
+            if (WaitForWindow("#32770", nullptr, 100) != nullptr) {
+                run.refusal = DismissMessageBox();
+                return;
+            }
+            if (HWND welcome = WaitForPage("SETUP_BEGIN", 100)) {
+                run.welcome = Click(welcome, IDCANCEL);
+                run.notice = DismissMessageBox();
+                return;
+            }
+        }
+    });
+    run.ended = WaitForSingleObject(process.hProcess, 180000) == WAIT_OBJECT_0;
+    if (!run.ended) TerminateProcess(process.hProcess, 999);
+    robot.join();
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return run;
+}
+
+}  // namespace
+
+TEST(HostileScripts, NeverCrashOrHangAndTouchNothingOutsideTheirFolder)
+{
+    std::vector<std::string> scripts = Scripts();
+    ASSERT_GE(scripts.size(), 40u);
+    CreateDirectoryA(Scratch, nullptr);
+    const std::string script = std::string(Scratch) + "\\SETUP.INF";
+    ASSERT_TRUE(CopyFileA(SetupExePath().c_str(), (std::string(Scratch) + "\\SETUP.EXE").c_str(), FALSE));
+    // A Windows 98 PC with a mouse: device and class entries that an
+    // installation would change.
+    ASSERT_EQ(0u, RunProgram("\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" ps2"));
+    std::map<std::string, std::string> registryBefore = Registry();
+    ASSERT_GT(registryBefore.size(), 10u);
+    FileState filesBefore = Files();
+
+    for (const std::string& name : scripts) {
+        SCOPED_TRACE(name);
+        std::printf("%s\n", name.c_str());  // shows where a hang happened
+        std::fflush(stdout);
+        const std::string source = WindowsPathOf(HOSTILE_SCRIPTS_UNIX_PATH) + "\\" + name;
+        ASSERT_TRUE(CopyFileA(source.c_str(), script.c_str(), FALSE));
+        std::string comment = ReadTextFile(script);
+        comment = comment.substr(0, comment.find('\n'));
+        bool refuse = comment.find("[refused]") != std::string::npos;
+        std::string product = ProductNameOf(script);
+
+        // The script the program cannot read: held open without sharing.
+        HANDLE lock = INVALID_HANDLE_VALUE;
+        if (name == "locked.inf") {
+            lock = CreateFileA(script.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+            product = "Zorva";  // every key takes its default
+        }
+        SetupRun run = RunSetup();
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+
+        ASSERT_TRUE(run.ended) << "hangs";
+        EXPECT_EQ(0u, run.exitCode) << "crashed or failed";
+        if (refuse) {
+            EXPECT_TRUE(run.refusal.seen) << "not refused";
+            EXPECT_EQ("SETUP.INF Reading error !", run.refusal.text);
+            EXPECT_EQ(product + " Setup Program", run.refusal.caption);
+        } else {
+            EXPECT_FALSE(run.refusal.seen) << "refused: " << run.refusal.text;
+            EXPECT_TRUE(run.welcome) << "no Welcome page";
+            EXPECT_EQ(product + " installation is not completed !", run.notice.text);
+        }
+        FileState files = Files();
+        EXPECT_TRUE(files == filesBefore) << "files changed:\n" << Differences(filesBefore, files);
+        filesBefore = files;  // one report per change
+    }
+    std::map<std::string, std::string> registry = Registry();
+    EXPECT_TRUE(registry == registryBefore) << "registry changed:\n" << Differences(registryBefore, registry);
+}

@@ -1,0 +1,187 @@
+#include "szdd_format.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const uint8_t Signature[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+constexpr std::size_t HeaderSize = 14;
+
+constexpr int RingSize = 4096;
+constexpr int FirstRingPosition = RingSize - 16;
+constexpr int MinMatch = 3;
+constexpr int MaxMatch = 18;
+// A distance of 4096 would name the very ring slot the expander is about to
+// write; whether a reader takes the old byte first is not something to rely
+// on, so references reach back at most 4095 bytes.
+constexpr int MaxDistance = RingSize - 1;
+constexpr int MaxChain = 512;  // candidates tried per position: enough for these small files
+
+struct Reference {
+    int length = 0;
+    int distance = 0;
+};
+
+// Greedy LZSS over a hash chain of 3-byte prefixes. The text is preceded by
+// MaxDistance blanks, which is what the expander's initial ring holds: a run
+// of blanks early in the file can be taken from there.
+class Compressor {
+public:
+    // heads: the table of chain heads, one per hash value. The caller keeps
+    // one table for every run: 256 KiB allocated afresh each time would
+    // dominate the time of a small file (under the fuzzer's AddressSanitizer
+    // many times over).
+    Compressor(const std::vector<uint8_t>& input, std::vector<int>& heads)
+        : text_(MaxDistance, ' '), head_(heads)
+    {
+        head_.resize(1 << 16);
+        std::memset(head_.data(), 0xFF, head_.size() * sizeof head_[0]);  // every head -1: no chain yet
+        text_.insert(text_.end(), input.begin(), input.end());
+        previous_.assign(text_.size(), -1);
+    }
+
+    std::vector<uint8_t> Run()
+    {
+        for (int i = 0; i < MaxDistance; ++i) Insert(i);
+        int position = MaxDistance;
+        const int end = static_cast<int>(text_.size());
+        while (position < end) {
+            Reference reference = LongestMatch(position);
+            if (reference.length >= MinMatch) {
+                EmitReference(position, reference);
+                for (int k = 0; k < reference.length; ++k) Insert(position + k);
+                position += reference.length;
+            } else {
+                EmitLiteral(text_[position]);
+                Insert(position);
+                ++position;
+            }
+        }
+        return out_;
+    }
+
+private:
+    int Hash(int i) const
+    {
+        return ((text_[i] << 8) ^ (text_[i + 1] << 4) ^ text_[i + 2]) & 0xFFFF;
+    }
+    void Insert(int i)
+    {
+        if (i + MinMatch > static_cast<int>(text_.size())) return;
+        int h = Hash(i);
+        previous_[i] = head_[h];
+        head_[h] = i;
+    }
+    Reference LongestMatch(int position) const
+    {
+        Reference best;
+        const int end = static_cast<int>(text_.size());
+        if (position + MinMatch > end) return best;
+        const int limit = std::min(MaxMatch, end - position);
+        int tries = 0;
+        for (int candidate = head_[Hash(position)]; candidate >= 0 && tries < MaxChain;
+             candidate = previous_[candidate], ++tries) {
+            int distance = position - candidate;
+            if (distance > MaxDistance) break;  // the chain only gets older
+            // The expander copies byte by byte, so a reference may overlap
+            // the bytes it produces (distance < length), as in a run.
+            int length = 0;
+            while (length < limit && text_[candidate + length] == text_[position + length]) ++length;
+            if (length > best.length) {
+                best = {length, distance};
+                if (length == limit) break;
+            }
+        }
+        return best;
+    }
+    // Every eighth item starts a group with a flag byte of its own.
+    void BeginItem()
+    {
+        if (itemsInGroup_ == 8) itemsInGroup_ = 0;
+        if (itemsInGroup_ == 0) {
+            flagIndex_ = out_.size();
+            out_.push_back(0);
+        }
+    }
+    void EmitLiteral(uint8_t byte)
+    {
+        BeginItem();
+        out_[flagIndex_] |= static_cast<uint8_t>(1u << itemsInGroup_);
+        out_.push_back(byte);
+        ++itemsInGroup_;
+    }
+    void EmitReference(int position, Reference reference)
+    {
+        BeginItem();
+        // Ring position of the source: the expander writes output byte n
+        // (counted from 0) at FirstRingPosition + n.
+        int produced = position - MaxDistance;
+        int ring = (FirstRingPosition + produced - reference.distance) & (RingSize - 1);
+        out_.push_back(static_cast<uint8_t>(ring & 0xFF));
+        out_.push_back(static_cast<uint8_t>(((ring >> 4) & 0xF0) | (reference.length - MinMatch)));
+        ++itemsInGroup_;
+    }
+    std::vector<uint8_t> text_;
+    std::vector<int>& head_;
+    std::vector<int> previous_;
+    std::vector<uint8_t> out_;
+    size_t flagIndex_ = 0;
+    int itemsInGroup_ = 0;
+};
+
+}  // namespace
+
+std::vector<uint8_t> CompressSzdd(const std::vector<uint8_t>& input, uint8_t replacedCharacter)
+{
+    std::vector<uint8_t> output(Signature, Signature + 8);
+    output.push_back('A');
+    output.push_back(replacedCharacter);
+    uint32_t length = static_cast<uint32_t>(input.size());
+    for (int shift = 0; shift < 32; shift += 8) output.push_back(static_cast<uint8_t>(length >> shift));
+    static std::vector<int> heads;
+    std::vector<uint8_t> data = Compressor(input, heads).Run();
+    output.insert(output.end(), data.begin(), data.end());
+    return output;
+}
+
+uint32_t SzddLength(const std::vector<uint8_t>& file)
+{
+    if (file.size() < HeaderSize) return 0;
+    return static_cast<uint32_t>(file[10]) | static_cast<uint32_t>(file[11]) << 8 |
+           static_cast<uint32_t>(file[12]) << 16 | static_cast<uint32_t>(file[13]) << 24;
+}
+
+bool ExpandSzdd(const std::vector<uint8_t>& file, std::vector<uint8_t>& output)
+{
+    output.clear();
+    if (file.size() < HeaderSize || !std::equal(Signature, Signature + 8, file.begin()) || file[8] != 'A')
+        return false;
+    uint8_t ring[RingSize];
+    std::fill(ring, ring + RingSize, ' ');
+    int next = FirstRingPosition;
+    std::size_t at = HeaderSize;
+    while (at < file.size()) {
+        uint8_t flags = file[at++];
+        for (int bit = 0; bit < 8 && at < file.size(); ++bit) {
+            if (flags & (1u << bit)) {
+                uint8_t byte = file[at++];
+                output.push_back(byte);
+                ring[next] = byte;
+                next = (next + 1) & (RingSize - 1);
+                continue;
+            }
+            if (at + 2 > file.size()) return false;
+            int position = file[at] | (file[at + 1] & 0xF0) << 4;
+            int length = (file[at + 1] & 0x0F) + MinMatch;
+            at += 2;
+            for (int k = 0; k < length; ++k) {
+                uint8_t byte = ring[(position + k) & (RingSize - 1)];
+                output.push_back(byte);
+                ring[next] = byte;
+                next = (next + 1) & (RingSize - 1);
+            }
+        }
+    }
+    return true;
+}
