@@ -360,14 +360,17 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
     SeedPc("ps2");
     MessageBoxSeen notice;
+    bool found = false, clicked = false;
     DWORD exitCode = RunSetup("", [&] {
         Click(WaitForPage("SETUP_BEGIN"), IDOK);
         Click(WaitForPage("SETUP_SELMOUSE"), IDOK);
         Click(WaitForPage("SETUP_SELDIR"), IDOK);
-        HWND install = WaitForWindow("SETUP_INSTALL", nullptr);
-        Click(install, IDOK);  // its only button, "Cancel"
+        HWND install = WaitForWindow("SETUP_INSTALL", nullptr, 60000);  // a busy machine starts it late
+        found = install != nullptr;
+        clicked = Click(install, IDOK);  // its only button, "Cancel"
         notice = DismissMessageBox(60000);
     });
+    EXPECT_TRUE(found && clicked) << "page found " << found;
     EXPECT_EQ(0u, exitCode);
     EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
     EXPECT_EQ(big.size(), ReadTextFile(std::string(Installed) + "\\BIG.DAT").size()) << "the file in progress is finished";
