@@ -8,10 +8,11 @@
 // own start-up code.
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdlib>
 
-// The MinGW runtime's hook that runs the static constructors.
-extern "C" void __main();
+// The linker's list of static constructors: -1, the constructors, 0.
+extern "C" void (*__CTOR_LIST__[])();
 
 namespace {
 
@@ -54,7 +55,10 @@ extern "C" __attribute__((force_align_arg_pointer)) void ProgramStart()
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
     int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
-    __main();
+    // Run last to first, as the start-up code does.
+    std::size_t count = 0;
+    while (__CTOR_LIST__[count + 1] != nullptr) ++count;
+    for (std::size_t i = count; i >= 1; --i) __CTOR_LIST__[i]();
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, CommandTail(), show);
     while (ExitFunctionCount > 0) ExitFunctions[--ExitFunctionCount]();
     std::exit(result);
