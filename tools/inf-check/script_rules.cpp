@@ -414,12 +414,12 @@ void CheckMedium(ScriptModel& model, const std::string& medium)
         }
         std::string source = std::string(file.entry.SourceName), dest = std::string(file.entry.DestName);
         if (!source.empty() && source.back() == '_') {
+            // The compressed name replaces the last character of a
+            // three-character extension by "_", and adds "_" to others.
             std::string expected = Upper(dest);
             std::size_t dot = expected.rfind('.');
-            if (dot != std::string::npos && dot + 1 < expected.size() && expected.size() - dot <= 3)
-                expected += "_";
-            else if (!expected.empty())
-                expected.back() = '_';
+            if (dot != std::string::npos && expected.size() - dot - 1 == 3) expected.back() = '_';
+            else expected += "_";
             if (Upper(source) != expected)
                 model.Report(file.line, true,
                              "the compressed name " + Quote(source) + " does not match its destination " + Quote(dest) +
