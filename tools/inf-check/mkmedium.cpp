@@ -326,6 +326,7 @@ int main(int argc, char** argv)
             }
         }
     }
-    std::cout << "mkmedium: " << files.size() << " files on " << disks.size() << " disks of " << diskSize << " bytes\n";
+    std::cout << "mkmedium: " << files.size() << " files on " << disks.size() << (disks.size() == 1 ? " disk" : " disks")
+              << " of " << diskSize << " bytes\n";
     return 0;
 }
