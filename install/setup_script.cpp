@@ -2,15 +2,12 @@
 
 #include <windows.h>
 
+#include "install/script_limits.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
 #include "shell/services.h"
 
 namespace {
-
-// Windows and the model hold these paths in 80-byte fields.
-constexpr std::size_t MaxShortPath = 79;
-constexpr std::size_t MaxLine = 255;
 
 FixedText<256> ScriptPath;  // SetupDir + "\SETUP.INF"
 
@@ -117,7 +114,7 @@ bool ReadFileCounts()
         int count = ReadInt(IDS_FILE_COUNTS, LoadText(IDS_DISK1 + i), 0);
         if (count < 0) count = 0;
         total += count;
-        if (count > INT16_MAX || total > INT16_MAX) return false;
+        if (count > MaxTotalFiles || total > MaxTotalFiles) return false;
         Disks[i].FileCount = static_cast<int16_t>(count);
     }
     TotalFileCount = static_cast<int16_t>(total);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "install/script_limits.h"
 #include "install/script_records.h"
 #include "shell/fixed_text.h"
 
@@ -21,13 +22,13 @@ extern int32_t RestartWindows;          // 1; 0 when the user restarts later
 extern FixedText<8> MouseTypeName;      // "PS2" or "Serial", chosen by the driver registration
 
 // The setup script, as loaded from SETUP.INF.
-extern FixedText<72> ProductName;
+extern FixedText<ProductNameSize> ProductName;
 extern FixedText<256> MessageCaption;   // ProductName, a blank and "Setup Program"
 extern FixedText<256> WindowsDir;       // at most 79 characters
 extern FixedText<256> SetupDir;         // the program's directory, at most 79 characters, no closing "\"
 extern FixedText<256> InstallDir;       // destination directory, preset from DefaultPath
-extern FixedText<20> GroupName;
-extern FixedText<48> GroupTitle;
+extern FixedText<GroupNameSize> GroupName;
+extern FixedText<GroupTitleSize> GroupTitle;
 extern int32_t MinimumSpace;            // kilobytes, as the script gives it (see LoadSetupScript)
 extern int32_t OEM;                     // nonzero: the backdrop leaves out its banner
 extern int32_t SerialMouse;             // 1 serial, 0 PS/2
@@ -39,16 +40,16 @@ extern FixedText<256> DirectoryNames[DirectoryKeywordCount];
 extern int16_t TotalFileCount;
 extern GroupItem* GroupItems[MaxGroupItems];
 extern int16_t GroupItemCount;
-extern FixedText<256> StartupFileName;
-extern FixedText<256> StartupTitle;
-extern FixedText<40> Mfg;
-extern FixedText<40> MouseDriver;
-extern FixedText<40> MouseInf;
-extern FixedText<40> DriverDate;
-extern FixedText<40> PS2InfSection;
-extern FixedText<40> SerialInfSection;
-extern FixedText<40> PS2Name;
-extern FixedText<40> SerialName;
+extern FixedText<StartupTextSize> StartupFileName;
+extern FixedText<StartupTextSize> StartupTitle;
+extern FixedText<DriverTextSize> Mfg;
+extern FixedText<DriverTextSize> MouseDriver;
+extern FixedText<DriverTextSize> MouseInf;
+extern FixedText<DriverTextSize> DriverDate;
+extern FixedText<DriverTextSize> PS2InfSection;
+extern FixedText<DriverTextSize> SerialInfSection;
+extern FixedText<DriverTextSize> PS2Name;
+extern FixedText<DriverTextSize> SerialName;
 
 // The install list: one zero-filled block holding TotalFileCount FileEntry
 // records followed by MaxGroupItems GroupItem records.

@@ -195,6 +195,10 @@ TEST(HostileScripts, NeverCrashOrHangAndTouchNothingOutsideTheirFolder)
         std::fflush(stdout);
         const std::string source = WindowsPathOf(HOSTILE_SCRIPTS_UNIX_PATH) + "\\" + name;
         ASSERT_TRUE(CopyFileA(source.c_str(), script.c_str(), FALSE));
+        // The copy keeps the source's time, and scripts checked out in the
+        // same second share it: the platform's profile cache, which goes by
+        // path and time, would give this process the previous script.
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
         std::string comment = ReadTextFile(script);
         comment = comment.substr(0, comment.find('\n'));
         bool refuse = comment.find("[refused]") != std::string::npos;

@@ -488,6 +488,38 @@ TEST_F(EndToEnd, TwoDiskMediumFromAFloppyDrive)
     EXPECT_FALSE(RestartRequested);
 }
 
+TEST_F(EndToEnd, ThreeFloppiesLaidOutByMkmedium)
+{
+    // mkmedium spread the package with three large files over three 1.44 MB
+    // disks; each later disk is asked for by its label, once, and found by
+    // the file mkmedium put first on it.
+    for (int d = 1; d <= 3; ++d)
+        CopyTree(WindowsPathOf(FLOPPIES_UNIX_PATH) + "\\DISK" + std::to_string(d), "C:\\floppy" + std::to_string(d));
+    ASSERT_TRUE(InsertDisk("floppy1"));
+    SeedPc("ps2");
+    MessageBoxSeen second, third;
+    bool swapped2 = false, swapped3 = false;
+    EXPECT_EQ(0u, RunSetup("", [&] {
+        PageThroughToTheCopy();
+        second = AnswerMessageBox(IDOK, 60000, [&] { swapped2 = InsertDisk("floppy2"); });
+        third = AnswerMessageBox(IDOK, 60000, [&] { swapped3 = InsertDisk("floppy3"); });
+        FinishRestartingLater();
+    }, "A:\\SETUP.EXE"));
+    EXPECT_TRUE(swapped2 && swapped3);
+    EXPECT_EQ("Please insert 'Zorva Wheel Mouse Disk 2' into your disk drive !", second.text);
+    EXPECT_EQ("Please insert 'Zorva Wheel Mouse Disk 3' into your disk drive !", third.text);
+    ExpectFilesInstalled();
+    for (int n = 1; n <= 3; ++n) {
+        const std::string name = "\\HELP\\BIG" + std::to_string(n) + ".DAT";
+        std::string source;
+        for (int d = 1; d <= 3 && source.empty(); ++d) source = ReadTextFile("C:\\floppy" + std::to_string(d) + name);
+        EXPECT_EQ(900000u, source.size()) << name;
+        EXPECT_TRUE(ReadTextFile(std::string(Installed) + name) == source) << name;
+    }
+    ExpectApplicationRegistered();
+    ExpectMouseDeviceSwitched();
+}
+
 TEST_F(EndToEnd, ReadOnlyDestinationFileIsTheUsersToAbortSkipOrUnlock)
 {
     const std::string readme = std::string(Installed) + "\\README.TXT";

@@ -77,6 +77,10 @@ TEST(Szdd, ThePlatformExpandsEverySampleToItsOriginal)
         "TEXT.TXT",     // long and overlapping references
         "RANDOM.DAT",   // next to no references
         "REPEATS.DAT",  // over 4096 bytes: the ring wraps; a reference 4095 back
+        "SIXTEEN.DAT",  // two whole flag groups
+        "RING.TXT",     // the ring's size
+        "RINGPLUS.TXT", // one byte past it
+        "LARGE.DAT",    // 700,000 bytes
     };
     for (const std::string name : samples) {
         SCOPED_TRACE(name);

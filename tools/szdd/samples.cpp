@@ -83,6 +83,19 @@ bool Write(const std::string& path, const Bytes& bytes)
 
 }  // namespace
 
+// length bytes of the repetitive text with a stretch of noise now and then.
+Bytes Mixed(std::size_t length)
+{
+    Noise noise;
+    Bytes text = RepetitiveText(), bytes;
+    while (bytes.size() < length) {
+        Append(bytes, text);
+        Append(bytes, noise.Take(997));
+    }
+    bytes.resize(length);
+    return bytes;
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -104,6 +117,12 @@ int main(int argc, char** argv)
         {"TEXT.TXT", RepetitiveText()},
         {"RANDOM.DAT", noise.Take(3000)},
         {"REPEATS.DAT", LongDistanceRepeats()},
+        // Two whole flag groups; the ring's size, and one byte past it.
+        {"SIXTEEN.DAT", Text("Zorva wheel 1998")},
+        {"RING.TXT", Mixed(4096)},
+        {"RINGPLUS.TXT", Mixed(4097)},
+        // Large, text and noise by turns: the ring wraps many times over.
+        {"LARGE.DAT", Mixed(700000)},
     };
     std::string directory = argv[1];
     for (const auto& sample : samples) {

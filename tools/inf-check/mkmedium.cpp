@@ -1,0 +1,332 @@
+// mkmedium: lays out an installation medium from a SETUP.INF and the
+// package's files, which lie under their destination names in the payload
+// folders (looked for as <folder>/<DirectoryName>/<name>, then
+// <folder>/<name>, in the order given). SETUP.EXE and the script lie in the
+// medium's root; each file lies in its DirectoryName folder under its source
+// name, compressed (SZDD) when that name ends in "_". The script is checked
+// first, as inf-check checks it, and nothing is built when it has errors.
+//
+// With --disk-size BYTES the files are spread over DISK1/, DISK2/ ... in the
+// order of the script, each disk filled as far as its size allows (512-byte
+// clusters, 224 entries in the root folder), and the script's [DiskLabel],
+// [FileCounts] and [DiskN] sections are written to match. A disk from the
+// second on is recognised by its first file, so that is where the setup
+// program looks when it asks for the disk.
+//
+// A payload folder given with --text holds texts with Unix line ends: they
+// are laid out with CR LF, as on a PC. The script is always written so.
+//
+// Usage: mkmedium [--disk-size BYTES] SETUP.INF OUTPUT_DIR [--text] PAYLOAD_DIR...
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "resources/resource.h"
+#include "script_rules.h"
+#include "tools/szdd/szdd_format.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint64_t Cluster = 512;
+constexpr int RootEntries = 224;
+constexpr uint64_t EntrySize = 32;
+
+std::vector<uint8_t> ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+uint64_t Clusters(uint64_t bytes) { return (bytes + Cluster - 1) / Cluster * Cluster; }
+
+// A file of the medium: where it goes below the disk's folder, and its bytes.
+struct MediumFile {
+    std::string folder;  // "" for the root
+    std::string name;
+    std::vector<uint8_t> bytes;
+    int scriptIndex;     // into ScriptModel::files; -1 for SETUP.EXE and the script
+};
+
+// What a disk holds on a FAT floppy: the files' clusters, the clusters of
+// each folder's entries ("." and ".." and one per file), and the root's
+// entries (one per file or folder there).
+struct DiskUse {
+    std::map<std::string, int> folderEntries;
+    uint64_t fileBytes = 0;
+    int rootEntries = 0;
+
+    void Add(const MediumFile& file)
+    {
+        fileBytes += Clusters(file.bytes.size());
+        if (file.folder.empty()) {
+            ++rootEntries;
+        } else {
+            if (folderEntries.count(file.folder) == 0) {
+                folderEntries[file.folder] = 2;
+                ++rootEntries;
+            }
+            ++folderEntries[file.folder];
+        }
+    }
+    uint64_t Bytes() const
+    {
+        uint64_t total = fileBytes;
+        for (const auto& f : folderEntries) total += Clusters(f.second * EntrySize);
+        return total;
+    }
+};
+
+bool Fits(const DiskUse& use, const MediumFile& file, uint64_t size)
+{
+    DiskUse after = use;
+    after.Add(file);
+    return after.Bytes() <= size && after.rootEntries <= RootEntries;
+}
+
+std::string FolderOf(const FileLine& file)
+{
+    std::string folder = std::string(file.entry.SourceDir);
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    return folder == "." ? "" : folder;
+}
+
+struct Payload {
+    std::string folder;
+    bool text;
+};
+
+std::vector<uint8_t> WithCrLf(const std::vector<uint8_t>& bytes)
+{
+    std::vector<uint8_t> out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) out.push_back('\r');
+        out.push_back(bytes[i]);
+    }
+    return out;
+}
+
+// The bytes of a payload file, or false when no folder has it.
+bool ReadPayload(const std::vector<Payload>& payloads, const std::string& folder, const std::string& name,
+                 std::vector<uint8_t>& bytes)
+{
+    for (const Payload& payload : payloads) {
+        for (const fs::path& candidate : {fs::path(payload.folder) / folder / name, fs::path(payload.folder) / name}) {
+            if (fs::is_regular_file(candidate)) {
+                bytes = ReadBytes(candidate);
+                if (payload.text) bytes = WithCrLf(bytes);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The label of disk n: the script's own, else the first disk's with its
+// number changed ("Zorva Disk 1" -> "Zorva Disk 3").
+std::string LabelOf(const ScriptModel& model, int n)
+{
+    std::string label = model.ini.Value(Text(IDS_DISK_LABEL), Text(IDS_DISK1 + n - 1));
+    if (!label.empty()) return label;
+    std::string first = model.ini.Value(Text(IDS_DISK_LABEL), Text(IDS_DISK1));
+    if (!first.empty() && first.back() == '1') return first.substr(0, first.size() - 1) + std::to_string(n);
+    return first + " " + std::to_string(n);
+}
+
+// The script with its disk sections replaced by those of the layout, CR LF
+// line ends as on a PC; the other lines stay as the author wrote them.
+std::string RewriteScript(const std::string& path, const ScriptModel& model, const std::vector<std::vector<int>>& disks)
+{
+    std::ostringstream sections;
+    sections << "[" << Text(IDS_DISK_LABEL) << "]\r\n";
+    for (std::size_t d = 0; d < disks.size(); ++d)
+        sections << Text(IDS_DISK1 + d) << "=" << LabelOf(model, static_cast<int>(d + 1)) << "\r\n";
+    sections << "\r\n[" << Text(IDS_FILE_COUNTS) << "]\r\n";
+    for (std::size_t d = 0; d < disks.size(); ++d) sections << Text(IDS_DISK1 + d) << "=" << disks[d].size() << "\r\n";
+    for (std::size_t d = 0; d < disks.size(); ++d) {
+        sections << "\r\n[" << Text(IDS_DISK1 + d) << "]\r\n";
+        int n = 0;
+        for (int index : disks[d]) {
+            const FileLine& file = model.files[index];
+            const IniKey* key = model.ini.Key(Text(IDS_DISK1 + file.disk - 1), std::to_string(file.number).c_str());
+            sections << ++n << "=" << key->value << "\r\n";
+        }
+    }
+    sections << "\r\n";
+
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    std::string line;
+    bool skipping = false, written = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::size_t start = line.find_first_not_of(" \t");
+        if (start != std::string::npos && line[start] == '[') {
+            std::string name = line.substr(start + 1, line.find(']') - start - 1);
+            skipping = false;
+            for (int id = IDS_DISK_LABEL; id <= IDS_DISK6; ++id)
+                if (id != IDS_DIRECTORY_NAME && strcasecmp(name.c_str(), Text(id)) == 0) skipping = true;
+            if (skipping && !written) {
+                out << sections.str();
+                written = true;
+            }
+        }
+        if (!skipping) out << line << "\r\n";
+    }
+    if (!written) out << sections.str();
+    return out.str();
+}
+
+// A file line naming SETUP.EXE or SETUP.INF in the root: the very files the
+// medium's root holds anyway.
+bool IsSetupFile(const MediumFile& f)
+{
+    return f.folder.empty() && (strcasecmp(f.name.c_str(), "SETUP.EXE") == 0 || strcasecmp(f.name.c_str(), "SETUP.INF") == 0);
+}
+
+int Fail(const std::string& message)
+{
+    std::cerr << "mkmedium: " << message << "\n";
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    uint64_t diskSize = 0;
+    std::vector<std::string> arguments;
+    std::vector<Payload> payloads;
+    bool text = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--disk-size") == 0 && i + 1 < argc) {
+            diskSize = std::strtoull(argv[++i], nullptr, 10);
+        } else if (std::strcmp(argv[i], "--text") == 0) {
+            text = true;
+        } else if (arguments.size() < 2) {
+            arguments.push_back(argv[i]);
+        } else {
+            payloads.push_back({argv[i], text});
+            text = false;
+        }
+    }
+    if (payloads.empty() || (diskSize > 0 && diskSize < Cluster)) {
+        std::cerr << "usage: mkmedium [--disk-size BYTES] SETUP.INF OUTPUT_DIR [--text] PAYLOAD_DIR...\n";
+        return 2;
+    }
+    const std::string script = arguments[0];
+    const fs::path output = arguments[1];
+
+    ScriptModel model;
+    CheckScript(script, "", model);
+    if (PrintFindings(model, script) > 0) return Fail("the script has errors; no medium is built");
+
+    // SETUP.EXE and the script lie in the root of the first disk; a file line
+    // that names either is that same file.
+    std::vector<MediumFile> files;
+    MediumFile setupExe{"", "SETUP.EXE", {}, -1};
+    if (!ReadPayload(payloads, "", "SETUP.EXE", setupExe.bytes)) return Fail("SETUP.EXE is in none of the payload folders");
+    for (std::size_t i = 0; i < model.files.size(); ++i) {
+        const FileLine& line = model.files[i];
+        std::string source = std::string(line.entry.SourceName), dest = std::string(line.entry.DestName);
+        std::string folder = FolderOf(line);
+        if (folder.empty() && (strcasecmp(source.c_str(), "SETUP.EXE") == 0 || strcasecmp(source.c_str(), "SETUP.INF") == 0)) {
+            if (line.disk != 1 && diskSize == 0) return Fail(source + " must be a file of the first disk");
+            files.push_back({"", source, {}, static_cast<int>(i)});  // placed with the first disk's root
+            continue;
+        }
+        std::vector<uint8_t> bytes;
+        if (!ReadPayload(payloads, folder, dest, bytes))
+            return Fail(script + ":" + std::to_string(line.line) + ": " + dest + " is in none of the payload folders");
+        if (!source.empty() && source.back() == '_') {
+            std::size_t dot = dest.rfind('.');
+            uint8_t replaced = dot != std::string::npos && dest.size() - dot - 1 >= 3 ? static_cast<uint8_t>(dest.back()) : 0;
+            bytes = CompressSzdd(bytes, replaced);
+        }
+        files.push_back({folder, source, std::move(bytes), static_cast<int>(i)});
+    }
+
+    std::error_code ignored;
+    fs::remove_all(output, ignored);
+    if (diskSize == 0) {
+        // One medium, as the script lays it out.
+        if (!WriteBytes(output / "SETUP.EXE", setupExe.bytes) ||
+            !WriteBytes(output / "SETUP.INF", WithCrLf(ReadBytes(script))))
+            return Fail("cannot write " + output.string());
+        for (const MediumFile& f : files)
+            if (!IsSetupFile(f) && !WriteBytes(output / f.folder / f.name, f.bytes))
+                return Fail("cannot write " + (output / f.folder / f.name).string());
+        return 0;
+    }
+
+    // Disks: the script is rewritten until its own size on disk 1 agrees
+    // with the layout it describes (it grows with the disks' sections).
+    std::vector<std::vector<int>> disks;
+    std::string rewritten = RewriteScript(script, model, {{}});
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        disks.assign(1, {});
+        DiskUse use;
+        use.Add(setupExe);
+        use.Add({"", "SETUP.INF", std::vector<uint8_t>(rewritten.size()), -1});
+        if (use.Bytes() > diskSize) return Fail("SETUP.EXE and SETUP.INF alone do not fit a disk of " + std::to_string(diskSize) + " bytes");
+        for (const MediumFile& f : files) {
+            if (IsSetupFile(f)) {
+                disks[0].push_back(f.scriptIndex);  // already counted on disk 1
+                continue;
+            }
+            DiskUse alone;
+            if (!Fits(alone, f, diskSize))
+                return Fail(script + ":" + std::to_string(model.files[f.scriptIndex].line) + ": " + f.name + " (" +
+                            std::to_string(f.bytes.size()) + " bytes on the medium) is larger than a disk of " +
+                            std::to_string(diskSize) + " bytes");
+            if (!Fits(use, f, diskSize)) {
+                // A file that the setup program copies from the first disk's
+                // root must stay there, so disks only follow the first.
+                disks.emplace_back();
+                use = DiskUse();
+            }
+            use.Add(f);
+            disks.back().push_back(f.scriptIndex);
+        }
+        if (disks.size() > static_cast<std::size_t>(MaxDisks))
+            return Fail("the files need " + std::to_string(disks.size()) + " disks; the program reads at most " + std::to_string(MaxDisks));
+        std::string next = RewriteScript(script, model, disks);
+        bool settled = Clusters(next.size()) == Clusters(rewritten.size());
+        rewritten = next;
+        if (settled) break;
+    }
+
+    for (std::size_t d = 0; d < disks.size(); ++d) {
+        fs::path disk = output / ("DISK" + std::to_string(d + 1));
+        fs::create_directories(disk);
+        if (d == 0) {
+            WriteBytes(disk / "SETUP.EXE", setupExe.bytes);
+            WriteBytes(disk / "SETUP.INF", std::vector<uint8_t>(rewritten.begin(), rewritten.end()));
+        }
+        for (int index : disks[d]) {
+            for (const MediumFile& f : files) {
+                if (f.scriptIndex != index || IsSetupFile(f)) continue;
+                if (!WriteBytes(disk / f.folder / f.name, f.bytes)) return Fail("cannot write " + (disk / f.folder / f.name).string());
+            }
+        }
+    }
+    std::cout << "mkmedium: " << files.size() << " files on " << disks.size() << (disks.size() == 1 ? " disk" : " disks")
+              << " of " << diskSize << " bytes\n";
+    return 0;
+}
