@@ -1,11 +1,11 @@
-// Where SETUP.EXE begins: the system calls ProgramStart directly, without the
-// MinGW start-up code. Of what that code does the program needs only the
-// static constructors, the destructors they register, and exit(); the rest
-// (argument vectors, environment, TLS callbacks, runtime relocations and
-// their error reporting) takes some 9 KiB of code, tables and imports.
-// msvcrt.dll initialises itself when it is loaded, so its functions work all
-// the same. Only SETUP.EXE links this file; the tests call WinMain from their
-// own start-up code.
+// Where SETUP.EXE and UNINSTAL.EXE begin: the system calls ProgramStart
+// directly, without the MinGW start-up code. Of what that code does a
+// program needs only the static constructors, the destructors they
+// register, and exit(); the rest (argument vectors, environment, TLS
+// callbacks, runtime relocations and their error reporting) takes some
+// 9 KiB of code, tables and imports. msvcrt.dll initialises itself when it
+// is loaded, so its functions work all the same. Only the two programs link
+// this file; the tests call WinMain from their own start-up code.
 #include <windows.h>
 
 #include <cstddef>
