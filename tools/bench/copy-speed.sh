@@ -32,7 +32,7 @@ trap 'rm -rf "$work"' EXIT
 "$target-g++-win32" -std=c++17 -O2 -I. -Iresources \
     -DWINVER=0x0400 -D_WIN32_WINDOWS=0x0400 -D_WIN32_WINNT=0x0400 -DWIN32_LEAN_AND_MEAN \
     tools/bench/copy-speed.cpp tests/support/import_patch.cpp "$work/setup.res.o" "$build/libsetup.a" \
-    -luser32 -lgdi32 -lcomdlg32 -ladvapi32 -llz32 -lkernel32 -static -o "$work/copy-speed.exe"
+    -luser32 -lgdi32 -lcomdlg32 -ladvapi32 -llz32 -lshell32 -lole32 -luuid -lkernel32 -static -o "$work/copy-speed.exe"
 
 # 300 files of text lines drawn from a hundred random ones (compressible
 # about as program files are), about 31 MB in all; the SZDD payload is the
