@@ -13,16 +13,6 @@
 
 namespace {
 
-// GetWindowsDirectoryA with the limit of 80: a longer directory leaves
-// WindowsDir empty, which the script loader refuses.
-void ReadWindowsDirectory()
-{
-    char directory[80];
-    UINT length = GetWindowsDirectoryA(directory, sizeof directory);
-    if (length == 0 || length >= sizeof directory) WindowsDir.clear();
-    else WindowsDir.assign(directory);
-}
-
 bool LoadScriptOrTellUser()
 {
     ReadWindowsDirectory();

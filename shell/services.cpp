@@ -45,3 +45,11 @@ void FreeInstallList()
     InstallListHandle = nullptr;
     InstallListBase = nullptr;
 }
+
+void ReadWindowsDirectory()
+{
+    char directory[80];
+    UINT length = GetWindowsDirectoryA(directory, sizeof directory);
+    if (length == 0 || length >= sizeof directory) WindowsDir.clear();
+    else WindowsDir.assign(directory);
+}

@@ -20,6 +20,10 @@ const char* LoadText(StringId id);
 // The notice that the installation was abandoned, owned by a page.
 void ShowNotCompleted(HWND owner);
 
+// WindowsDir from GetWindowsDirectoryA with the limit of 80: a longer
+// directory leaves it empty, which the script loader refuses.
+void ReadWindowsDirectory();
+
 // 1 when path names an existing directory, else 0 (a file gives 0).
 int DirectoryExists(const char* path);
 

@@ -4,20 +4,13 @@
 
 #include "install/setup_script.h"
 #include "shell/globals.h"
+#include "shell/services.h"
 
 Outcome* Result = nullptr;
 
 namespace {
 
 FixedText<96> Caption;
-
-void ReadWindowsDirectory()
-{
-    char directory[80];
-    UINT length = GetWindowsDirectoryA(directory, sizeof directory);
-    if (length == 0 || length >= sizeof directory) WindowsDir.clear();
-    else WindowsDir.assign(directory);
-}
 
 // The installed SETUP.INF lies beside this program; the loader reads it from
 // there, and everything of the installation is found from it.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/registry.h"
 #include "tests/support/robot.h"
 #include "tests/support/test_env.h"
 
@@ -54,33 +55,6 @@ FileState Files()
     return state;
 }
 
-// Every key and value below a registry key, as text.
-void AddKeys(HKEY root, const std::string& path, std::map<std::string, std::string>& state)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    state[path] = "<key>";
-    for (DWORD i = 0;; ++i) {
-        char name[1024];
-        DWORD nameSize = sizeof name, type = 0, dataSize = 4096;
-        std::vector<BYTE> data(dataSize);
-        LONG result = RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data.data(), &dataSize);
-        if (result == ERROR_NO_MORE_ITEMS) break;
-        if (result != ERROR_SUCCESS) continue;
-        state[path + "\\\\" + name] = std::to_string(type) + ":" +
-                                      std::string(reinterpret_cast<char*>(data.data()), dataSize);
-    }
-    std::vector<std::string> subkeys;
-    for (DWORD i = 0;; ++i) {
-        char name[1024];
-        DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subkeys.push_back(name);
-    }
-    RegCloseKey(key);
-    for (const std::string& name : subkeys) AddKeys(root, path.empty() ? name : path + "\\" + name, state);
-}
-
 // The parts of the registry that the program writes when it installs: the
 // device and class entries, the application entries and its class id.
 std::map<std::string, std::string> Registry()
@@ -90,7 +64,7 @@ std::map<std::string, std::string> Registry()
                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                              "SOFTWARE\\Classes\\CLSID\\{6A1C3F20-5B7E-11d1-9C4A-0080C7E21D55}"})
-        AddKeys(HKEY_LOCAL_MACHINE, path, state);
+        AddRegistryTree(state, HKEY_LOCAL_MACHINE, path);
     return state;
 }
 
@@ -143,13 +117,7 @@ struct SetupRun {
 SetupRun RunSetup()
 {
     SetupRun run;
-    std::string command = std::string("\"") + Scratch + "\\SETUP.EXE\"";
-    STARTUPINFOA startup = {sizeof startup};
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return run;
-    RobotWatchProcess(process.dwProcessId);
-    Robot robot([&] {
+    run.exitCode = RunDriven(std::string("\"") + Scratch + "\\SETUP.EXE\"", [&] {
         // Whichever comes first: the refusal or the Welcome page. A script
         // of 32767 files takes its time: that many profile reads.
         for (DWORD start = GetTickCount(); GetTickCount() - start < 150000;) {
@@ -163,13 +131,8 @@ SetupRun RunSetup()
                 return;
             }
         }
-    });
-    run.ended = WaitForSingleObject(process.hProcess, 180000) == WAIT_OBJECT_0;
-    if (!run.ended) TerminateProcess(process.hProcess, 999);
-    robot.join();
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    }, 180000);
+    run.ended = run.exitCode != 999 && run.exitCode != 1000;
     return run;
 }
 

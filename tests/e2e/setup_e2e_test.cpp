@@ -39,21 +39,6 @@ LRESULT CALLBACK SessionProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void CopyTree(const std::string& from, const std::string& to)
-{
-    CreateDirectoryA(to.c_str(), nullptr);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
-        else CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 // A file of the medium as the platform's LZ32 reads it: expanded.
 std::string Expanded(const std::string& path)
 {
@@ -103,42 +88,11 @@ protected:
         iniBefore_ = ReadTextFile(WindowsDirectory() + "\\system.ini");
     }
 
-    // Starts SETUP.EXE, lets the robot work, and waits for the program to end
-    // while this thread answers the end-of-session query.
-    DWORD RunSetup(const char* arguments, const std::function<void()>& robotWork,
-                   const std::string& program = std::string(Medium) + "\\SETUP.EXE")
+    // Starts SETUP.EXE and lets the robot work until the program ends.
+    static DWORD RunSetup(const char* arguments, const std::function<void()>& robotWork,
+                          const std::string& program = std::string(Medium) + "\\SETUP.EXE")
     {
-        std::string command = "\"" + program + "\"" + arguments;
-        STARTUPINFOA startup = {sizeof startup};
-        PROCESS_INFORMATION process;
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return 1000;
-        RobotWatchProcess(process.dwProcessId);
-        Robot robot(robotWork);
-        DWORD start = GetTickCount();
-        while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
-            Pump();
-            if (GetTickCount() - start > 90000) {
-                TerminateProcess(process.hProcess, 999);
-                break;
-            }
-        }
-        robot.join();
-        for (int i = 0; i < 20; ++i) {  // a restart request may still be on its way
-            Pump();
-            Sleep(50);
-        }
-        DWORD exitCode = 0;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return exitCode;
-    }
-
-    static void Pump()
-    {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        return RunDriven("\"" + program + "\"" + arguments, robotWork);
     }
 
     // The whole wizard, as a user clicks it.

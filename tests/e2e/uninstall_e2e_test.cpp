@@ -59,29 +59,6 @@ void AddFiles(Snapshot& shot, const std::string& folder, bool deep = true)
     FindClose(search);
 }
 
-void AddKey(Snapshot& shot, HKEY root, const std::string& path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    std::string label = (root == HKEY_CLASSES_ROOT ? "HKCR\\" : "HKLM\\") + path;
-    shot[label] = "<key>";
-    char name[256];
-    BYTE data[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
-        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
-        shot[label + " \"" + name + "\""] = std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataSize);
-    }
-    std::vector<std::string> subkeys;
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subkeys.push_back(name);
-    }
-    RegCloseKey(key);
-    for (const std::string& subkey : subkeys) AddKey(shot, root, path + "\\" + subkey);
-}
-
 Snapshot TakeSnapshot()
 {
     Snapshot shot;
@@ -89,7 +66,7 @@ Snapshot TakeSnapshot()
     for (const std::string& folder : {std::string("C:\\windows"), std::string("C:\\Program Files"),
                                       std::string("C:\\ProgramData"), ProgramsFolder()})
         AddFiles(shot, folder);
-    for (const auto& key : SnapshotKeys) AddKey(shot, key.root, key.path);
+    for (const auto& key : SnapshotKeys) AddRegistryTree(shot, key.root, key.path);
     return shot;
 }
 
@@ -114,24 +91,6 @@ std::string Joined(const std::vector<std::string>& lines)
     return text;
 }
 
-struct Box {
-    std::string text;
-    bool hadYes = false;
-};
-
-// Reads the next message box of the watched program and presses a button.
-Box Answer(int button, DWORD timeoutMs = 30000)
-{
-    Box box;
-    HWND window = WaitForWindow("#32770", nullptr, timeoutMs);
-    if (window == nullptr) return box;
-    box.text = WindowText(GetDlgItem(window, 0xFFFF));
-    box.hadYes = GetDlgItem(window, IDYES) != nullptr;
-    PostMessageA(window, WM_COMMAND, button, 0);
-    WaitForGone(window);
-    return box;
-}
-
 class Uninstall : public testing::Test {
 protected:
     void SetUp() override
@@ -142,48 +101,6 @@ protected:
         before_ = TakeSnapshot();
     }
     void TearDown() override { CoUninitialize(); }
-
-    static void CopyTree(const std::string& from, const std::string& to)
-    {
-        CreateDirectoryA(to.c_str(), nullptr);
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return;
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
-            else CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-
-    // Starts a program, lets the robot work, and waits for the program's end
-    // while this thread answers the system's messages. Its exit code.
-    static DWORD RunDriven(std::string command, const std::function<void()>& robotWork)
-    {
-        STARTUPINFOA startup = {sizeof startup};
-        PROCESS_INFORMATION process;
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return 1000;
-        RobotWatchProcess(process.dwProcessId);
-        Robot robot(robotWork);
-        DWORD start = GetTickCount();
-        while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-            if (GetTickCount() - start > 90000) {
-                TerminateProcess(process.hProcess, 999);
-                break;
-            }
-        }
-        robot.join();
-        DWORD exitCode = 0;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return exitCode;
-    }
 
     // The whole wizard, for a PS/2 mouse unless told, restart later.
     static void Install(int mouseButton = IDC_PS2_MOUSE)
@@ -203,12 +120,12 @@ protected:
 
     // UNINSTAL.EXE from the installed folder: Yes to the question, No to the
     // restart. The closing report's text.
-    static std::string RunUninstaller(Box* question = nullptr)
+    static std::string RunUninstaller(MessageBoxSeen* question = nullptr)
     {
-        Box confirm, report;
+        MessageBoxSeen confirm, report;
         RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] {
-            confirm = Answer(IDYES);
-            report = Answer(IDNO);
+            confirm = AnswerMessageBox(IDYES, 30000);
+            report = AnswerMessageBox(IDNO, 30000);
         });
         if (question != nullptr) *question = confirm;
         return report.text;
@@ -249,9 +166,9 @@ TEST_F(Uninstall, RoundTripLeavesOnlyWhatWaitsForTheRestart)
     }
     EXPECT_NE("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
 
-    Box question;
+    MessageBoxSeen question;
     std::string report = RunUninstaller(&question);
-    EXPECT_TRUE(question.hadYes);
+    EXPECT_TRUE(question.hasButton[IDYES]);
     EXPECT_NE(std::string::npos, question.text.find("Zorva Wheel Mouse")) << question.text;
     EXPECT_NE(std::string::npos, report.find("Restart Windows now?")) << report;
     EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
@@ -299,8 +216,8 @@ TEST_F(Uninstall, TwoInstallationsAreUndoneByOneRemoval)
 
     // A second run finds no record and changes nothing.
     Snapshot afterFirst = TakeSnapshot();
-    Box missing;
-    RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { missing = Answer(IDOK); });
+    MessageBoxSeen missing;
+    RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { missing = AnswerMessageBox(IDOK, 30000); });
     EXPECT_NE(std::string::npos, missing.text.find("Nothing has been removed")) << missing.text;
     EXPECT_EQ("", Joined(Differences(afterFirst, TakeSnapshot())));
 }

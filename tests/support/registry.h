@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -140,5 +141,34 @@ private:
     }
     ImportPatch patch_;
 };
+
+// Every key and value below a key, as text by name ("HKLM\\path" for a key,
+// "HKLM\\path \"name\"" for a value), for comparing the registry before
+// and after a run.
+inline void AddRegistryTree(std::map<std::string, std::string>& state, HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    const std::string label = (root == HKEY_CLASSES_ROOT ? "HKCR\\" : "HKLM\\") + path;
+    state[label] = "<key>";
+    char name[256];
+    std::vector<BYTE> data(4096);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name, dataSize = static_cast<DWORD>(data.size()), type = 0;
+        LONG result = RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data.data(), &dataSize);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result != ERROR_SUCCESS) continue;
+        state[label + " \"" + name + "\""] =
+            std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data.data()), dataSize);
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subkeys.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string& subkey : subkeys) AddRegistryTree(state, root, path + "\\" + subkey);
+}
 
 #endif

@@ -114,3 +114,41 @@ MessageBoxSeen AnswerMessageBox(int button, DWORD timeoutMs, const std::function
     WaitForGone(window, timeoutMs);
     return box;
 }
+
+namespace {
+
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+}  // namespace
+
+DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs)
+{
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 1000;
+    RobotWatchProcess(process.dwProcessId);
+    Robot robot(robotWork);
+    DWORD start = GetTickCount();
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        PumpMessages();
+        if (GetTickCount() - start > limitMs) {
+            TerminateProcess(process.hProcess, 999);
+            break;
+        }
+    }
+    robot.join();
+    for (int i = 0; i < 20; ++i) {  // a restart request may still be on its way
+        PumpMessages();
+        Sleep(50);
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}

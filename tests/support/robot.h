@@ -66,4 +66,11 @@ private:
     std::thread thread_;
 };
 
+// Starts a program (an end-to-end test's SETUP.EXE or UNINSTAL.EXE), lets
+// the robot do its work, and waits for the program's end while this thread
+// answers the system's messages, the end-of-session query of a restart among
+// them. A program still running after limitMs is ended with exit code 999.
+// Its exit code, or 1000 when it could not be started.
+DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs = 90000);
+
 #endif

@@ -24,6 +24,9 @@ bool FileExists(const std::string& path);
 // standard output and error go to that file.
 unsigned long RunProgram(std::string commandLine, const std::string& outputPath = "");
 
+// Copies a folder and everything below it (a medium, a disk).
+void CopyTree(const std::string& from, const std::string& to);
+
 // Writes a text file (a SETUP.INF, a system.ini...) as it stands.
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
