@@ -126,7 +126,8 @@ SetupRun RunSetup()
                 return;
             }
             if (HWND welcome = WaitForPage("SETUP_BEGIN", 100)) {
-                run.welcome = Click(welcome, IDCANCEL);
+                Click(welcome, IDCANCEL);
+                run.welcome = true;
                 run.notice = DismissMessageBox();
                 return;
             }

@@ -1,8 +1,14 @@
 #include "tests/support/robot.h"
 
+#include <atomic>
+
 namespace {
 
 DWORD WatchedProcess = 0;
+std::atomic<bool> ProgramRunning{false};
+// The class of the last window waited for in vain, for the message when a
+// click then has no window to go to.
+std::string LastMissed;
 
 struct Search {
     const char* className;
@@ -28,6 +34,25 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
     return FALSE;
 }
 
+std::string ClassOf(HWND window)
+{
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// Why a user could not click the control now; empty when they could.
+std::string Refusal(HWND page, int controlId)
+{
+    HWND control = GetDlgItem(page, controlId);
+    if (control == nullptr) return "there is no such control";
+    if (!IsWindowVisible(control)) return "it is hidden";
+    if (!IsWindowEnabled(control)) return "it is greyed";
+    return "";
+}
+
+const DWORD ClickWaitMs = 5000;
+
 }  // namespace
 
 void RobotWatchProcess(DWORD processId)
@@ -47,14 +72,18 @@ std::string ControlText(HWND page, int controlId)
     return WindowText(GetDlgItem(page, controlId));
 }
 
+bool Settled(HWND window, DWORD timeoutMs)
+{
+    // A sent message is handled only once the window's thread waits for
+    // messages again, that is after a page's initialisation.
+    DWORD_PTR ignored;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
 HWND WaitForPage(const char* className, DWORD timeoutMs)
 {
     HWND page = WaitForWindow(className, nullptr, timeoutMs);
-    if (page == nullptr) return nullptr;
-    // A sent message is handled only once the program's thread waits for
-    // messages again, that is after the page's initialisation.
-    DWORD_PTR ignored;
-    if (!SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored)) return nullptr;
+    if (page == nullptr || !Settled(page, timeoutMs)) return nullptr;
     return page;
 }
 
@@ -68,11 +97,28 @@ bool WaitForGone(HWND window, DWORD timeoutMs)
     return true;
 }
 
-bool Click(HWND page, int controlId)
+bool Clickable(HWND page, int controlId)
 {
-    HWND control = GetDlgItem(page, controlId);
-    if (control == nullptr || !IsWindowEnabled(control) || !IsWindowVisible(control)) return false;
-    return PostMessageA(control, BM_CLICK, 0, 0) != FALSE;
+    return page != nullptr && Refusal(page, controlId).empty();
+}
+
+void Click(HWND page, int controlId)
+{
+    const std::string what = "control " + std::to_string(controlId);
+    if (page == nullptr || !IsWindow(page)) {
+        RobotFailed("no window to click " + what + " in" +
+                    (LastMissed.empty() ? std::string() : ": no window of class " + LastMissed + " came"));
+    }
+    std::string refusal;
+    for (DWORD start = GetTickCount(); !(refusal = Refusal(page, controlId)).empty();) {
+        if (GetTickCount() - start >= ClickWaitMs || !IsWindow(page)) break;
+        Sleep(20);
+    }
+    if (!refusal.empty()) {
+        RobotFailed("cannot click " + what + " \"" + ControlText(page, controlId) + "\" of window " +
+                    ClassOf(page) + " \"" + WindowText(page) + "\": " + refusal);
+    }
+    PostMessageA(GetDlgItem(page, controlId), BM_CLICK, 0, 0);
 }
 
 void PressKey(HWND page, WPARAM virtualKey)
@@ -90,6 +136,7 @@ HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs)
         if (search.found != nullptr) return search.found;
         Sleep(20);
     } while (GetTickCount() - start < timeoutMs);
+    LastMissed = className;
     return nullptr;
 }
 
@@ -100,6 +147,16 @@ MessageBoxSeen DismissMessageBox(DWORD timeoutMs)
 
 MessageBoxSeen AnswerMessageBox(int button, DWORD timeoutMs, const std::function<void()>& work)
 {
+    return AnswerMessageBox(
+        [&](const MessageBoxSeen&) {
+            if (work) work();
+            return button;
+        },
+        timeoutMs);
+}
+
+MessageBoxSeen AnswerMessageBox(const std::function<int(const MessageBoxSeen&)>& choose, DWORD timeoutMs)
+{
     MessageBoxSeen box;
     HWND window = WaitForWindow("#32770", nullptr, timeoutMs);
     if (window == nullptr) return box;
@@ -108,11 +165,72 @@ MessageBoxSeen AnswerMessageBox(int button, DWORD timeoutMs, const std::function
     box.caption = WindowText(window);
     box.text = WindowText(GetDlgItem(window, 0xFFFF));
     for (int id = IDOK; id <= IDNO; ++id) box.hasButton[id] = GetDlgItem(window, id) != nullptr;
-    if (work) work();
+    int button = choose(box);
     PostMessageA(window, WM_COMMAND, button, 0);
     // Wait until it has gone, so that the next search cannot find it again.
     WaitForGone(window, timeoutMs);
     return box;
+}
+
+Robot::Robot(std::function<void()> work) : work_(std::move(work))
+{
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+DWORD WINAPI Robot::Run(void* self)
+{
+    static_cast<Robot*>(self)->work_();
+    return 0;
+}
+
+void Robot::join()
+{
+    if (thread_ == nullptr) return;
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+}
+
+namespace {
+
+std::atomic<bool> RestartAsked{false};
+
+LRESULT CALLBACK RefusingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_QUERYENDSESSION) {
+        RestartAsked = true;
+        return FALSE;
+    }
+    if (message == WM_ENDSESSION) return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+RestartRefusal::RestartRefusal()
+{
+    RestartAsked = false;
+    WNDCLASSA refusal = {};
+    refusal.lpfnWndProc = RefusingProc;
+    refusal.hInstance = GetModuleHandleA(nullptr);
+    refusal.lpszClassName = "RestartRefusal";
+    RegisterClassA(&refusal);  // fails harmlessly when registered before
+    window_ = CreateWindowA("RestartRefusal", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, refusal.hInstance, nullptr);
+}
+
+RestartRefusal::~RestartRefusal()
+{
+    if (window_ != nullptr) DestroyWindow(window_);
+}
+
+bool RestartRefusal::requested() const
+{
+    return RestartAsked;
+}
+
+void RestartRefusal::reset()
+{
+    RestartAsked = false;
 }
 
 namespace {
@@ -125,6 +243,11 @@ void PumpMessages()
 
 }  // namespace
 
+bool DrivenProgramRunning()
+{
+    return ProgramRunning;
+}
+
 DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs)
 {
     STARTUPINFOA startup = {sizeof startup};
@@ -132,6 +255,7 @@ DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWO
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return 1000;
     RobotWatchProcess(process.dwProcessId);
+    ProgramRunning = true;
     Robot robot(robotWork);
     DWORD start = GetTickCount();
     while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
@@ -141,6 +265,7 @@ DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWO
             break;
         }
     }
+    ProgramRunning = false;
     robot.join();
     for (int i = 0; i < 20; ++i) {  // a restart request may still be on its way
         PumpMessages();

@@ -1,6 +1,7 @@
-// The robot: a thread of the test process that finds the program's windows
-// and acts on them as a user would, while the test's own thread runs the
-// program's code. Every wait has a time limit.
+// The robot: a thread that finds the program's windows and acts on them as
+// a user would, while another thread runs the program's code (the test's
+// own, or an end-to-end test's SETUP.EXE). Every wait has a time limit. The
+// tests and AUTOPILOT.EXE share it; it needs no test framework.
 #ifndef SETUP_ROBOT_H
 #define SETUP_ROBOT_H
 
@@ -8,7 +9,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 
 struct MessageBoxSeen {
     bool seen = false;
@@ -17,6 +17,12 @@ struct MessageBoxSeen {
     std::string caption;
     std::string text;
 };
+
+// What the robot does when it cannot go on (a control it is to click is
+// missing, greyed or hidden): in the tests the test fails at once with the
+// reason and its process ends, rather than waiting for a click that never
+// lands; AUTOPILOT.EXE says why and stops. Each user defines it.
+[[noreturn]] void RobotFailed(const std::string& why);
 
 // The robot acts on windows of this process and, once named here, of one
 // other process: the real SETUP.EXE that an end-to-end test started.
@@ -34,17 +40,28 @@ MessageBoxSeen DismissMessageBox(DWORD timeoutMs = 10000);
 // while the box is still up: a user who inserts a disk or unlocks a file.
 MessageBoxSeen AnswerMessageBox(int button, DWORD timeoutMs = 10000, const std::function<void()>& work = {});
 
+// The same with the button chosen once the box has been read.
+MessageBoxSeen AnswerMessageBox(const std::function<int(const MessageBoxSeen&)>& choose, DWORD timeoutMs = 10000);
+
 // Waits for a page of the class, and until the program's thread has
 // finished initialising it (it answers messages again); null on time-out.
 HWND WaitForPage(const char* className, DWORD timeoutMs = 10000);
 
+// Waits until the thread of a window answers messages again; false on
+// time-out.
+bool Settled(HWND window, DWORD timeoutMs = 10000);
+
 // Waits until a window has gone; false on time-out.
 bool WaitForGone(HWND window, DWORD timeoutMs = 10000);
 
-// A user's click on a button (posted: the click may open a modal box).
-// False, and nothing happens, when the control is greyed or hidden: a user
-// cannot click it.
-bool Click(HWND page, int controlId);
+// A user's click on a button (posted: the click may open a modal box). A
+// control that is missing, greyed or hidden gets a few seconds to come (a
+// dialog creates its controls after its own window is shown); then the
+// robot fails, naming the control and the window.
+void Click(HWND page, int controlId);
+
+// Whether a user could click the control now: there, enabled and visible.
+bool Clickable(HWND page, int controlId);
 
 // A key pressed while the page has the keyboard (posted to the page).
 void PressKey(HWND page, WPARAM virtualKey);
@@ -52,18 +69,35 @@ void PressKey(HWND page, WPARAM virtualKey);
 std::string ControlText(HWND page, int controlId);
 std::string WindowText(HWND window);
 
-// Runs a robot's work on its own thread; join() waits for it.
+// Runs a robot's work on a thread of its own; join() waits for it.
 class Robot {
 public:
-    explicit Robot(std::function<void()> work) : thread_(std::move(work)) {}
+    explicit Robot(std::function<void()> work);
     ~Robot() { join(); }
-    void join()
-    {
-        if (thread_.joinable()) thread_.join();
-    }
+    Robot(const Robot&) = delete;
+    Robot& operator=(const Robot&) = delete;
+    void join();
 
 private:
-    std::thread thread_;
+    static DWORD WINAPI Run(void* self);
+    std::function<void()> work_;
+    HANDLE thread_ = nullptr;
+};
+
+// A window of the calling thread that refuses the end of the session: a
+// restart that the program asks for shows here, and the session (this Wine
+// prefix, the test) lives on. One at a time.
+class RestartRefusal {
+public:
+    RestartRefusal();
+    ~RestartRefusal();
+    RestartRefusal(const RestartRefusal&) = delete;
+    RestartRefusal& operator=(const RestartRefusal&) = delete;
+    bool requested() const;
+    void reset();
+
+private:
+    HWND window_ = nullptr;
 };
 
 // Starts a program (an end-to-end test's SETUP.EXE or UNINSTAL.EXE), lets
@@ -72,5 +106,9 @@ private:
 // them. A program still running after limitMs is ended with exit code 999.
 // Its exit code, or 1000 when it could not be started.
 DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs = 90000);
+
+// Whether the program that RunDriven started still runs: a robot whose work
+// follows the program as long as it lasts stops when this turns false.
+bool DrivenProgramRunning();
 
 #endif
