@@ -1,4 +1,4 @@
-// Registry helpers for the tests: seeding keys as a
+// Registry helpers of the tests and of WIN98PC.EXE: seeding keys as a
 // Windows 98 PC has them and reading back what the program wrote.
 #ifndef SETUP_TEST_REGISTRY_H
 #define SETUP_TEST_REGISTRY_H
@@ -6,11 +6,8 @@
 #include <windows.h>
 
 #include <map>
-#include <ostream>
 #include <string>
 #include <vector>
-
-#include "tests/support/import_patch.h"
 
 // A value as stored; present is false when there is none.
 struct StoredValue {
@@ -85,62 +82,6 @@ inline void DeleteTree(HKEY root, const std::string& path)
     for (const std::string& n : names) DeleteTree(root, path + "\\" + n);
     RegDeleteKeyA(root, path.c_str());
 }
-
-// The values written through RegSetValueExA, in order, while a log is active.
-struct ValueWrite {
-    std::string name;  // "(default)" for the unnamed value
-    DWORD type;
-    std::string data;
-
-    bool operator==(const ValueWrite& o) const { return name == o.name && type == o.type && data == o.data; }
-};
-
-inline std::ostream& operator<<(std::ostream& out, const ValueWrite& w)
-{
-    return out << w.name << " type " << w.type << " [" << w.data << "]";
-}
-
-// A text value as RegSetValueExA receives it: the text and its terminator.
-inline ValueWrite Sz(const char* name, const std::string& text)
-{
-    return {name, REG_SZ, text + std::string(1, '\0')};
-}
-
-inline ValueWrite ZeroFlags(const char* name)
-{
-    return {name, REG_BINARY, std::string(4, '\0')};
-}
-
-// Logs every RegSetValueExA of the program (and passes it on) while it lives.
-class SetValueLog {
-public:
-    SetValueLog() : patch_("advapi32.dll", "RegSetValueExA", reinterpret_cast<void*>(&Logged))
-    {
-        Real() = reinterpret_cast<Function>(patch_.original());
-        Writes().clear();
-    }
-    bool applied() const { return patch_.applied(); }
-    std::vector<ValueWrite> writes() const { return Writes(); }
-
-private:
-    using Function = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
-    static Function& Real()
-    {
-        static Function real;
-        return real;
-    }
-    static std::vector<ValueWrite>& Writes()
-    {
-        static std::vector<ValueWrite> writes;
-        return writes;
-    }
-    static LONG WINAPI Logged(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
-    {
-        Writes().push_back({name ? name : "(default)", type, std::string(reinterpret_cast<const char*>(data), size)});
-        return Real()(key, name, reserved, type, data, size);
-    }
-    ImportPatch patch_;
-};
 
 // Every key and value below a key, as text by name ("HKLM\\path" for a key,
 // "HKLM\\path \"name\"" for a value), for comparing the registry before

@@ -53,7 +53,6 @@ class DirectoryPage : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(freeSpace_.applied());
         Disk = FreeSpace();
         ProductName.assign("Zorva Wheel");
         MessageCaption.assign("Zorva Wheel Setup Program");
@@ -63,7 +62,7 @@ protected:
         InstallDir.assign("C:\\ZORVA");
         WriteTextFile(TestDirectory() + "\\plain.txt", "not a directory");
     }
-    ImportPatch freeSpace_{"kernel32.dll", "GetDiskFreeSpaceA", reinterpret_cast<void*>(SteeredFreeSpace)};
+    ImportHook<SteeredFreeSpace> freeSpace_{"kernel32.dll", "GetDiskFreeSpaceA"};
 };
 
 struct Outcome {
@@ -158,7 +157,9 @@ TEST_F(DirectoryPage, NextAcceptsExistingOrCreatedDirectoriesAndRefusesTheRest)
             EXPECT_EQ(c.text, outcome.installDirAtWarning) << c.what << ": InstallDir holds the text as read";
         }
         DWORD attributes = GetFileAttributesA(c.text.c_str());
-        if (c.created) EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes & FILE_ATTRIBUTE_DIRECTORY) << c.what;
+        if (c.created)
+            EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+                << c.what << ": a directory is there";
     }
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((test + "\\missing").c_str()));
 }

@@ -58,17 +58,10 @@ std::vector<TextSet> Texts;
 std::vector<int> BarWidths;  // each blue fill
 int Frames = 0;              // each empty bar drawn
 
-using SetTextFn = BOOL(WINAPI*)(HWND, int, LPCSTR);
-using FillRectFn = int(WINAPI*)(HDC, const RECT*, HBRUSH);
-using RectangleFn = BOOL(WINAPI*)(HDC, int, int, int, int);
-SetTextFn RealSetText;
-FillRectFn RealFillRect;
-RectangleFn RealRectangle;
-
 BOOL WINAPI LogSetText(HWND window, int control, LPCSTR text)
 {
     Texts.push_back({control, text ? text : ""});
-    return RealSetText(window, control, text);
+    return ImportHook<LogSetText>::Real()(window, control, text);
 }
 
 int WINAPI LogFillRect(HDC dc, const RECT* rect, HBRUSH brush)
@@ -76,13 +69,13 @@ int WINAPI LogFillRect(HDC dc, const RECT* rect, HBRUSH brush)
     LOGBRUSH colour = {};
     GetObjectA(brush, sizeof colour, &colour);
     if (colour.lbColor == RGB(0, 0, 255)) BarWidths.push_back(rect->right - rect->left);
-    return RealFillRect(dc, rect, brush);
+    return ImportHook<LogFillRect>::Real()(dc, rect, brush);
 }
 
 BOOL WINAPI LogRectangle(HDC dc, int left, int top, int right, int bottom)
 {
     ++Frames;
-    return RealRectangle(dc, left, top, right, bottom);
+    return ImportHook<LogRectangle>::Real()(dc, left, top, right, bottom);
 }
 
 std::vector<std::string> TextsOf(int control)
@@ -108,10 +101,6 @@ class InstallPage : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(setText_.applied() && fillRect_.applied() && rectangle_.applied());
-        RealSetText = reinterpret_cast<SetTextFn>(setText_.original());
-        RealFillRect = reinterpret_cast<FillRectFn>(fillRect_.original());
-        RealRectangle = reinterpret_cast<RectangleFn>(rectangle_.original());
         Texts.clear();
         BarWidths.clear();
         Frames = 0;
@@ -141,9 +130,9 @@ protected:
     int16_t Run() { return RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL); }
 
     std::string dest_;
-    ImportPatch setText_{"user32.dll", "SetDlgItemTextA", reinterpret_cast<void*>(LogSetText)};
-    ImportPatch fillRect_{"user32.dll", "FillRect", reinterpret_cast<void*>(LogFillRect)};
-    ImportPatch rectangle_{"gdi32.dll", "Rectangle", reinterpret_cast<void*>(LogRectangle)};
+    ImportHook<LogSetText> setText_{"user32.dll", "SetDlgItemTextA"};
+    ImportHook<LogFillRect> fillRect_{"user32.dll", "FillRect"};
+    ImportHook<LogRectangle> rectangle_{"gdi32.dll", "Rectangle"};
 };
 
 std::string Lines(const char* section, int count, const char* keyword)
@@ -347,8 +336,6 @@ TEST_F(InstallPage, PathsThatDoNotFitAreSkippedNotCut)
 
 namespace {
 
-using LZCopyFn = LONG(WINAPI*)(HFILE, HFILE);
-LZCopyFn RealLZCopy;
 int Copies = 0;
 HANDLE InSecondFile, Clicked;
 
@@ -359,16 +346,14 @@ LONG WINAPI HeldLZCopy(HFILE source, HFILE target)
         SetEvent(InSecondFile);
         WaitForSingleObject(Clicked, 10000);
     }
-    return RealLZCopy(source, target);
+    return ImportHook<HeldLZCopy>::Real()(source, target);
 }
 
 }  // namespace
 
 TEST_F(InstallPage, CancelDuringTheSecondFileFinishesItAndStops)
 {
-    ImportPatch copy("lz32.dll", "LZCopy", reinterpret_cast<void*>(HeldLZCopy));
-    ASSERT_TRUE(copy.applied());
-    RealLZCopy = reinterpret_cast<LZCopyFn>(copy.original());
+    ImportHook<HeldLZCopy> copy("lz32.dll", "LZCopy");
     InSecondFile = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Clicked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\n[FileCounts]\nDisk1=5\nDisk2=1\n" +
@@ -404,10 +389,6 @@ TEST_F(InstallPage, CancelDuringTheSecondFileFinishesItAndStops)
 
 namespace {
 
-using MoveFileFn = BOOL(WINAPI*)(LPCSTR, LPCSTR);
-using CopyFileFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, BOOL);
-MoveFileFn RealMoveFile;
-CopyFileFn RealCopyFile;
 int LostCopies = 0;
 
 bool EndsWith(const char* path, const char* name)
@@ -421,24 +402,21 @@ bool EndsWith(const char* path, const char* name)
 BOOL WINAPI RefusingMove(LPCSTR from, LPCSTR to)
 {
     if (EndsWith(to, "\\COPIED.TXT") || EndsWith(to, "\\LOST.TXT")) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
-    return RealMoveFile(from, to);
+    return ImportHook<RefusingMove>::Real()(from, to);
 }
 
 BOOL WINAPI RefusingCopy(LPCSTR from, LPCSTR to, BOOL failIfExists)
 {
     if (EndsWith(to, "\\LOST.TXT")) return ++LostCopies, SetLastError(ERROR_ACCESS_DENIED), FALSE;
-    return RealCopyFile(from, to, failIfExists);
+    return ImportHook<RefusingCopy>::Real()(from, to, failIfExists);
 }
 
 }  // namespace
 
 TEST_F(InstallPage, MovesThatFailAndTheSecondDiskAreHandledAsTheUserAnswers)
 {
-    ImportPatch move("kernel32.dll", "MoveFileA", reinterpret_cast<void*>(RefusingMove));
-    ImportPatch copy("kernel32.dll", "CopyFileA", reinterpret_cast<void*>(RefusingCopy));
-    ASSERT_TRUE(move.applied() && copy.applied());
-    RealMoveFile = reinterpret_cast<MoveFileFn>(move.original());
-    RealCopyFile = reinterpret_cast<CopyFileFn>(copy.original());
+    ImportHook<RefusingMove> move("kernel32.dll", "MoveFileA");
+    ImportHook<RefusingCopy> copy("kernel32.dll", "CopyFileA");
     LostCopies = 0;
     // The label is data: its "%s" and "%d" reach the prompt as they stand.
     Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Disk %s %d 2\n[FileCounts]\nDisk1=3\nDisk2=1\n"

@@ -356,32 +356,25 @@ TEST_F(Script, PathsThatDoNotFitTheirFieldsAreRefused)
 namespace {
 
 std::vector<std::string> ProfileReads;
-using GetStringFn = DWORD(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPSTR, DWORD, LPCSTR);
-using GetIntFn = UINT(WINAPI*)(LPCSTR, LPCSTR, INT, LPCSTR);
-GetStringFn RealGetString;
-GetIntFn RealGetInt;
 
 DWORD WINAPI LoggedGetString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR out, DWORD size, LPCSTR file)
 {
     ProfileReads.push_back(std::string(section) + "/" + key);
-    return RealGetString(section, key, def, out, size, file);
+    return ImportHook<LoggedGetString>::Real()(section, key, def, out, size, file);
 }
 
 UINT WINAPI LoggedGetInt(LPCSTR section, LPCSTR key, INT def, LPCSTR file)
 {
     ProfileReads.push_back(std::string(section) + "/" + key + " (int)");
-    return RealGetInt(section, key, def, file);
+    return ImportHook<LoggedGetInt>::Real()(section, key, def, file);
 }
 
 }  // namespace
 
 TEST_F(Script, SectionsAndKeysAreReadInOrderAndNothingPastAFailure)
 {
-    ImportPatch text("kernel32.dll", "GetPrivateProfileStringA", reinterpret_cast<void*>(LoggedGetString));
-    ImportPatch number("kernel32.dll", "GetPrivateProfileIntA", reinterpret_cast<void*>(LoggedGetInt));
-    ASSERT_TRUE(text.applied() && number.applied());
-    RealGetString = reinterpret_cast<GetStringFn>(text.original());
-    RealGetInt = reinterpret_cast<GetIntFn>(number.original());
+    ImportHook<LoggedGetString> text("kernel32.dll", "GetPrivateProfileStringA");
+    ImportHook<LoggedGetInt> number("kernel32.dll", "GetPrivateProfileIntA");
 
     Write("[DiskLabel]\nDisk1=A\n[FileCounts]\nDisk1=2\n[Disk1]\n1=A,B,C,RootDir\n2=A,B,C,RootDir\n"
           "[PM Info]\n1=A,B,C\n");

@@ -10,6 +10,7 @@
 #include "sysconfig/driver_registration.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/registry.h"
+#include "tests/support/value_log.h"
 
 namespace {
 
@@ -70,7 +71,6 @@ TEST(ApplicationRegistration, EntriesWithTheComposedValues)
         InstallDir.assign(c.installDir);
         StartupTitle.assign(c.title);
         SetValueLog log;
-        ASSERT_TRUE(log.applied());
         RegisterApplication();
         std::vector<ValueWrite> expected = {
             Sz("(default)", "QXMouseControlPage"), Sz("(default)", c.server), Sz("ThreadingModel", "Apartment"),
@@ -91,14 +91,12 @@ TEST(ApplicationRegistration, EntriesWithTheComposedValues)
 namespace {
 
 const char* RefusedKey;
-using CreateFn = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
-CreateFn RealCreate;
 
 LONG WINAPI RefusingCreate(HKEY root, LPCSTR path, DWORD reserved, LPSTR cls, DWORD options, REGSAM access,
                            LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
 {
     if (lstrcmpiA(path, RefusedKey) == 0) return ERROR_ACCESS_DENIED;
-    return RealCreate(root, path, reserved, cls, options, access, security, key, disposition);
+    return ImportHook<RefusingCreate>::Real()(root, path, reserved, cls, options, access, security, key, disposition);
 }
 
 }  // namespace
@@ -111,9 +109,7 @@ TEST(ApplicationRegistration, AKeyThatCannotBeCreatedCostsOnlyItsStep)
         Clean();
         RefusedKey = refused.key.c_str();
         {
-            ImportPatch patch("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<void*>(RefusingCreate));
-            ASSERT_TRUE(patch.applied());
-            RealCreate = reinterpret_cast<CreateFn>(patch.original());
+            ImportHook<RefusingCreate> refusing("advapi32.dll", "RegCreateKeyExA");
             RegisterApplication();
         }
         for (const auto& step : Steps) {

@@ -139,17 +139,15 @@ TEST_F(SystemIni, BackupIsReplacedOnEveryRun)
 namespace {
 
 int WriteCalls;
-void* Real;  // the C library's function that a replacement passes on to
 
 size_t __cdecl FailingThirdWrite(const void* data, size_t size, size_t count, FILE* file)
 {
-    using Write = size_t(__cdecl*)(const void*, size_t, size_t, FILE*);
-    return ++WriteCalls >= 3 ? 0 : reinterpret_cast<Write>(Real)(data, size, count, file);
+    return ++WriteCalls >= 3 ? 0 : ImportHook<FailingThirdWrite>::Real()(data, size, count, file);
 }
 
 int __cdecl FailingClose(FILE* file)
 {
-    reinterpret_cast<int(__cdecl*)(FILE*)>(Real)(file);
+    ImportHook<FailingClose>::Real()(file);
     return EOF;
 }
 
@@ -162,7 +160,15 @@ int __cdecl ReportingError(FILE*)
 BOOL WINAPI FirstMoveOnly(LPCSTR from, LPCSTR to)
 {
     if (++WriteCalls > 1) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
-    return reinterpret_cast<BOOL(WINAPI*)(LPCSTR, LPCSTR)>(Real)(from, to);
+    return ImportHook<FirstMoveOnly>::Real()(from, to);
+}
+
+// The edit with one C library call replaced.
+template <auto Replacement>
+void UpdateWith(const char* function)
+{
+    ImportHook<Replacement> hook("msvcrt.dll", function);
+    UpdateSystemIni();
 }
 
 }  // namespace
@@ -172,22 +178,17 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
     struct {
         const char* what;
         const char* function;  // the C library call that fails
-        void* replacement;
+        void (*update)(const char* function);
     } patched[] = {
-        {"a write fails", "fwrite", reinterpret_cast<void*>(FailingThirdWrite)},
-        {"the close of system.new fails", "fclose", reinterpret_cast<void*>(FailingClose)},
-        {"a read fails", "ferror", reinterpret_cast<void*>(ReportingError)},
+        {"a write fails", "fwrite", UpdateWith<FailingThirdWrite>},
+        {"the close of system.new fails", "fclose", UpdateWith<FailingClose>},
+        {"a read fails", "ferror", UpdateWith<ReportingError>},
     };
     for (const auto& c : patched) {
         WriteTextFile(ini, Win98Ini);
         WriteTextFile(backup, "old backup");
         WriteCalls = 0;
-        {
-            ImportPatch patch("msvcrt.dll", c.function, c.replacement);
-            ASSERT_TRUE(patch.applied()) << c.function;
-            Real = patch.original();
-            UpdateSystemIni();
-        }
+        c.update(c.function);
         EXPECT_EQ(Win98Ini, ReadTextFile(ini)) << c.what;
         EXPECT_EQ("old backup", ReadTextFile(backup)) << c.what;
         EXPECT_FALSE(Exists(fresh)) << c.what;
@@ -224,9 +225,7 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
     RemoveDirectoryA(backup.c_str());
     WriteCalls = 0;
     {
-        ImportPatch patch("kernel32.dll", "MoveFileA", reinterpret_cast<void*>(FirstMoveOnly));
-        ASSERT_TRUE(patch.applied());
-        Real = patch.original();
+        ImportHook<FirstMoveOnly> firstMoveOnly("kernel32.dll", "MoveFileA");
         UpdateSystemIni();
     }
     EXPECT_EQ(Win98Ini, ReadTextFile(ini)) << "copied back from the backup";
