@@ -49,37 +49,58 @@ inline bool KeyExists(HKEY root, const std::string& path)
     return true;
 }
 
-inline void SetText(HKEY root, const std::string& path, const char* name, const std::string& text)
+inline bool SetText(HKEY root, const std::string& path, const char* name, const std::string& text)
 {
     HKEY key;
     if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
+        return false;
+    LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>(text.size() + 1));
     RegCloseKey(key);
+    return result == ERROR_SUCCESS;
 }
 
-inline void CreateKey(HKEY root, const std::string& path)
+// The 4-byte flags that Windows 98 keeps as binary zeros.
+inline bool SetZeroFlags(HKEY root, const std::string& path, const char* name)
+{
+    static const BYTE zeros[4] = {};
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG result = RegSetValueExA(key, name, 0, REG_BINARY, zeros, sizeof zeros);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+inline bool CreateKey(HKEY root, const std::string& path)
 {
     HKEY key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
-        RegCloseKey(key);
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The names of a key's subkeys, in the registry's order.
+inline std::vector<std::string> SubkeyNames(HKEY root, const std::string& path)
+{
+    std::vector<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    char name[512];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, size);
+    }
+    RegCloseKey(key);
+    return names;
 }
 
 // Deletes a key with everything below it (Windows 98 has no such call).
 inline void DeleteTree(HKEY root, const std::string& path)
 {
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    std::vector<std::string> names;
-    char name[512];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.push_back(name);
-    }
-    RegCloseKey(key);
-    for (const std::string& n : names) DeleteTree(root, path + "\\" + n);
+    for (const std::string& n : SubkeyNames(root, path)) DeleteTree(root, path + "\\" + n);
     RegDeleteKeyA(root, path.c_str());
 }
 
@@ -102,14 +123,8 @@ inline void AddRegistryTree(std::map<std::string, std::string>& state, HKEY root
         state[label + " \"" + name + "\""] =
             std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data.data()), dataSize);
     }
-    std::vector<std::string> subkeys;
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subkeys.push_back(name);
-    }
     RegCloseKey(key);
-    for (const std::string& subkey : subkeys) AddRegistryTree(state, root, path + "\\" + subkey);
+    for (const std::string& subkey : SubkeyNames(root, path)) AddRegistryTree(state, root, path + "\\" + subkey);
 }
 
 #endif

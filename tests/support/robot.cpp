@@ -250,7 +250,8 @@ bool DrivenProgramRunning()
 
 DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs)
 {
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return 1000;

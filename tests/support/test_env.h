@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/files.h"
+
 // The built SETUP.EXE as a Windows path (Z:\...).
 std::string SetupExePath();
 
@@ -15,10 +17,6 @@ std::string WindowsPathOf(const std::string& unixPath);
 // which the program sees as its SetupDir.
 std::string TestDirectory();
 
-std::string WindowsDirectory();
-std::string SystemDirectory();
-bool FileExists(const std::string& path);
-
 // Runs a program and waits for it (a minute at most); its exit code, or
 // 0xDEAD when it could not be started or did not end. With outputPath its
 // standard output and error go to that file.
@@ -26,9 +24,5 @@ unsigned long RunProgram(std::string commandLine, const std::string& outputPath 
 
 // Copies a folder and everything below it (a medium, a disk).
 void CopyTree(const std::string& from, const std::string& to);
-
-// Writes a text file (a SETUP.INF, a system.ini...) as it stands.
-void WriteTextFile(const std::string& path, const std::string& text);
-std::string ReadTextFile(const std::string& path);
 
 #endif

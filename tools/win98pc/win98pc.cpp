@@ -15,12 +15,17 @@
 // The active device list lives under HKEY_DYN_DATA, which Wine keeps only
 // while the prefix's wineserver runs: seed, run the setup program and report
 // within one wineserver session (for example after "wineserver -p").
+//
+// Its registry and file helpers are the tests' own.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "tests/support/files.h"
+#include "tests/support/registry.h"
 
 namespace {
 
@@ -155,113 +160,22 @@ const char* const VmouseStandIn =
     "the mouse device file that Windows 98 keeps in SYSTEM\\VMM32, so that a setup\r\n"
     "program can find it and move it aside.\r\n";
 
-class Key {
-public:
-    Key() = default;
-    ~Key()
-    {
-        if (handle_ != nullptr) RegCloseKey(handle_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-
-    bool Create(HKEY root, const std::string& path)
-    {
-        return RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                               &handle_, nullptr) == ERROR_SUCCESS;
-    }
-    bool Open(HKEY root, const std::string& path)
-    {
-        return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &handle_) == ERROR_SUCCESS;
-    }
-    HKEY get() const { return handle_; }
-
-private:
-    HKEY handle_ = nullptr;
-};
-
-bool Write(HKEY key, const Value& value)
-{
-    static const BYTE zeros[4] = {};
-    if (value.text == nullptr) return RegSetValueExA(key, value.name, 0, REG_BINARY, zeros, sizeof zeros) == 0;
-    return RegSetValueExA(key, value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text),
-                          static_cast<DWORD>(std::strlen(value.text) + 1)) == ERROR_SUCCESS;
-}
-
 bool WriteKey(HKEY root, const std::string& path, const std::vector<Value>& values)
 {
-    Key key;
-    if (!key.Create(root, path)) {
+    if (!CreateKey(root, path)) {
         std::fprintf(stderr, "WIN98PC: cannot create key %s\n", path.c_str());
         return false;
     }
     for (const Value& value : values) {
-        if (!Write(key.get(), value)) {
+        bool written = value.text != nullptr ? SetText(root, path, value.name, value.text)
+                                             : SetZeroFlags(root, path, value.name);
+        if (!written) {
             std::fprintf(stderr, "WIN98PC: cannot write %s in %s\n", value.name ? value.name : "(default)",
                          path.c_str());
             return false;
         }
     }
     return true;
-}
-
-std::vector<std::string> SubkeyNames(HKEY key)
-{
-    std::vector<std::string> names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.emplace_back(name, size);
-    }
-    return names;
-}
-
-// Windows 98 has no call that deletes a key with its subkeys.
-void DeleteTree(HKEY root, const std::string& path)
-{
-    std::vector<std::string> names;
-    {
-        Key key;
-        if (!key.Open(root, path)) return;
-        names = SubkeyNames(key.get());
-    }
-    for (const std::string& name : names) DeleteTree(root, path + "\\" + name);
-    RegDeleteKeyA(root, path.c_str());
-}
-
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(path, sizeof path);
-    return std::string(path, n < sizeof path ? n : 0);
-}
-
-std::string SystemDirectory()
-{
-    char path[MAX_PATH];
-    UINT n = GetSystemDirectoryA(path, sizeof path);
-    return std::string(path, n < sizeof path ? n : 0);
-}
-
-std::string ReadFileText(const std::string& path)
-{
-    std::string text;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return text;
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
-    std::fclose(file);
-    return text;
-}
-
-bool WriteFileText(const std::string& path, const std::string& text)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && ok;
 }
 
 std::vector<std::string> Lines(const std::string& text)
@@ -297,11 +211,11 @@ bool SeedSystemIni()
     std::string text;
     for (const char* line : SystemIniSections) text += std::string(line) + "\r\n";
     bool keep = false;
-    for (const std::string& line : Lines(ReadFileText(path))) {
+    for (const std::string& line : Lines(ReadTextFile(path))) {
         if (IsSectionHeader(line)) keep = !IsOurSection(line);
         if (keep) text += line + "\r\n";
     }
-    if (!WriteFileText(path, text)) {
+    if (!WriteTextFile(path, text)) {
         std::fprintf(stderr, "WIN98PC: cannot write %s\n", path.c_str());
         return false;
     }
@@ -316,7 +230,7 @@ bool SeedVmouse()
     const std::string directory = SystemDirectory() + "\\VMM32";
     CreateDirectoryA(directory.c_str(), nullptr);
     DeleteFileA((directory + "\\VMOUSE.BAK").c_str());
-    if (!WriteFileText(directory + "\\VMOUSE.VXD", VmouseStandIn)) {
+    if (!WriteTextFile(directory + "\\VMOUSE.VXD", VmouseStandIn)) {
         std::fprintf(stderr, "WIN98PC: cannot write %s\\VMOUSE.VXD\n", directory.c_str());
         return false;
     }
@@ -374,41 +288,25 @@ void PrintValues(HKEY key)
 
 void PrintKey(HKEY root, const std::string& path, const char* label)
 {
-    Key key;
-    if (!key.Open(root, path)) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         std::printf("  %s %s: absent\n", label, path.c_str());
         return;
     }
     std::printf("  %s %s:\n", label, path.c_str());
-    PrintValues(key.get());
-}
-
-std::string TextValue(HKEY root, const std::string& path, const char* name)
-{
-    Key key;
-    if (!key.Open(root, path)) return "";
-    char data[256] = {};
-    DWORD size = sizeof data - 1;
-    if (RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
-        return "";
-    return data;
+    PrintValues(key);
+    RegCloseKey(key);
 }
 
 // Every device key three levels below Enum (enumerator\device\instance).
 std::vector<std::string> DeviceKeys()
 {
     std::vector<std::string> paths;
-    Key root;
-    if (!root.Open(HKEY_LOCAL_MACHINE, EnumRoot)) return paths;
-    for (const std::string& enumerator : SubkeyNames(root.get())) {
-        Key level1;
-        if (!level1.Open(root.get(), enumerator)) continue;
-        for (const std::string& device : SubkeyNames(level1.get())) {
-            Key level2;
-            if (!level2.Open(level1.get(), device)) continue;
-            for (const std::string& instance : SubkeyNames(level2.get()))
+    for (const std::string& enumerator : SubkeyNames(HKEY_LOCAL_MACHINE, EnumRoot)) {
+        const std::string level1 = std::string(EnumRoot) + "\\" + enumerator;
+        for (const std::string& device : SubkeyNames(HKEY_LOCAL_MACHINE, level1))
+            for (const std::string& instance : SubkeyNames(HKEY_LOCAL_MACHINE, level1 + "\\" + device))
                 paths.push_back(enumerator + "\\" + device + "\\" + instance);
-        }
     }
     return paths;
 }
@@ -418,13 +316,10 @@ int Report()
     std::vector<std::string> active;
     std::printf("Active devices (HKEY_DYN_DATA\\%s):\n", ActiveList);
     {
-        Key list;
-        if (list.Open(HKEY_DYN_DATA, ActiveList)) {
-            for (const std::string& node : SubkeyNames(list.get())) {
-                std::string hardwareKey = TextValue(list.get(), node, "HardWareKey");
-                std::printf("  %-10s %s\n", node.c_str(), hardwareKey.c_str());
-                active.push_back(hardwareKey);
-            }
+        for (const std::string& node : SubkeyNames(HKEY_DYN_DATA, ActiveList)) {
+            std::string hardwareKey = TextOf(HKEY_DYN_DATA, std::string(ActiveList) + "\\" + node, "HardWareKey");
+            std::printf("  %-10s %s\n", node.c_str(), hardwareKey.c_str());
+            active.push_back(hardwareKey);
         }
         if (active.empty())
             std::printf("  none (the list lives only while the wineserver that was running at seeding runs)\n");
@@ -434,24 +329,20 @@ int Report()
     std::vector<std::string> classKeys;
     for (const std::string& path : DeviceKeys()) {
         std::string full = std::string(EnumRoot) + "\\" + path;
-        if (lstrcmpiA(TextValue(HKEY_LOCAL_MACHINE, full, "Class").c_str(), "Mouse") != 0) continue;
+        if (lstrcmpiA(TextOf(HKEY_LOCAL_MACHINE, full, "Class").c_str(), "Mouse") != 0) continue;
         bool isActive = false;
         for (const std::string& a : active) isActive = isActive || lstrcmpiA(a.c_str(), path.c_str()) == 0;
         PrintKey(HKEY_LOCAL_MACHINE, full, isActive ? "active" : "inactive");
     }
 
     std::printf("Mouse class instances (HKEY_LOCAL_MACHINE\\%s):\n", MouseClass);
-    {
-        Key mouseClass;
-        if (mouseClass.Open(HKEY_LOCAL_MACHINE, MouseClass))
-            for (const std::string& instance : SubkeyNames(mouseClass.get()))
-                PrintKey(HKEY_LOCAL_MACHINE, std::string(MouseClass) + "\\" + instance, "instance");
-    }
+    for (const std::string& instance : SubkeyNames(HKEY_LOCAL_MACHINE, MouseClass))
+        PrintKey(HKEY_LOCAL_MACHINE, std::string(MouseClass) + "\\" + instance, "instance");
 
     const std::string systemIni = WindowsDirectory() + "\\system.ini";
     std::printf("Mouse lines of [386Enh] in %s:\n", systemIni.c_str());
     bool inSection = false;
-    for (const std::string& line : Lines(ReadFileText(systemIni))) {
+    for (const std::string& line : Lines(ReadTextFile(systemIni))) {
         if (IsSectionHeader(line)) inSection = lstrcmpiA(line.c_str(), "[386Enh]") == 0;
         std::string lower = line;
         CharLowerA(&lower[0]);
