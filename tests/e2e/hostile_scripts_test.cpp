@@ -10,78 +10,39 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "tests/support/registry.h"
 #include "tests/support/robot.h"
+#include "tests/support/snapshot.h"
 #include "tests/support/test_env.h"
 
 namespace {
 
 const char* const Scratch = "C:\\hostile";
 
-// Every file of the drive outside the scratch folder and the user folders:
-// size and time of the last write.
-using FileState = std::map<std::string, std::string>;
-
-void AddFiles(const std::string& directory, FileState& state)
+// Every file of the drive outside the scratch folder and the user folders
+// (Wine's links into the host's home directory): size and time of the last
+// write.
+Snapshot Files()
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string path = directory + "\\" + name;
-        // The user folders are Wine's links into the host's home directory.
-        if (lstrcmpiA(path.c_str(), Scratch) == 0 || lstrcmpiA(path.c_str(), "C:\\users") == 0) continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            state[path] = "<dir>";
-            AddFiles(path, state);
-        } else {
-            state[path] = std::to_string(found.nFileSizeLow) + " " + std::to_string(found.ftLastWriteTime.dwLowDateTime) +
-                          " " + std::to_string(found.ftLastWriteTime.dwHighDateTime);
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
-FileState Files()
-{
-    FileState state;
-    AddFiles("C:", state);
+    Snapshot state;
+    AddFiles(state, "C:", {Scratch, "C:\\users"}, FileView::Stamped);
     return state;
 }
 
 // The parts of the registry that the program writes when it installs: the
 // device and class entries, the application entries and its class id.
-std::map<std::string, std::string> Registry()
+Snapshot Registry()
 {
-    std::map<std::string, std::string> state;
+    Snapshot state;
     for (const char* path : {"Enum", "System\\CurrentControlSet\\Services\\Class",
                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                              "SOFTWARE\\Classes\\CLSID\\{6A1C3F20-5B7E-11d1-9C4A-0080C7E21D55}"})
         AddRegistryTree(state, HKEY_LOCAL_MACHINE, path);
     return state;
-}
-
-// What differs between two states, a few entries at most.
-std::string Differences(const std::map<std::string, std::string>& before,
-                        const std::map<std::string, std::string>& after)
-{
-    std::string text;
-    int shown = 0;
-    for (const auto& entry : after) {
-        auto old = before.find(entry.first);
-        if (old == before.end() || old->second != entry.second)
-            if (++shown <= 5) text += (old == before.end() ? "  new: " : "  changed: ") + entry.first + "\n";
-    }
-    for (const auto& entry : before)
-        if (after.count(entry.first) == 0 && ++shown <= 5) text += "  gone: " + entry.first + "\n";
-    return text;
 }
 
 std::vector<std::string> Scripts()
@@ -149,9 +110,9 @@ TEST(HostileScripts, NeverCrashOrHangAndTouchNothingOutsideTheirFolder)
     // A Windows 98 PC with a mouse: device and class entries that an
     // installation would change.
     ASSERT_EQ(0u, RunProgram("\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" ps2"));
-    std::map<std::string, std::string> registryBefore = Registry();
+    Snapshot registryBefore = Registry();
     ASSERT_GT(registryBefore.size(), 10u);
-    FileState filesBefore = Files();
+    Snapshot filesBefore = Files();
 
     for (const std::string& name : scripts) {
         SCOPED_TRACE(name);
@@ -189,10 +150,10 @@ TEST(HostileScripts, NeverCrashOrHangAndTouchNothingOutsideTheirFolder)
             EXPECT_TRUE(run.welcome) << "no Welcome page";
             EXPECT_EQ(product + " installation is not completed !", run.notice.text);
         }
-        FileState files = Files();
+        Snapshot files = Files();
         EXPECT_TRUE(files == filesBefore) << "files changed:\n" << Differences(filesBefore, files);
         filesBefore = files;  // one report per change
     }
-    std::map<std::string, std::string> registry = Registry();
+    Snapshot registry = Registry();
     EXPECT_TRUE(registry == registryBefore) << "registry changed:\n" << Differences(registryBefore, registry);
 }

@@ -18,6 +18,7 @@
 #include "tests/support/registry.h"
 #include "tests/support/robot.h"
 #include "tests/support/shell_link.h"
+#include "tests/support/snapshot.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -39,56 +40,16 @@ const struct {
     {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
 };
 
-using Snapshot = std::map<std::string, std::string>;
-
-void AddFiles(Snapshot& shot, const std::string& folder, bool deep = true)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = found.cFileName, path = folder + "\\" + name;
-        if (name == "." || name == ".." || path == "C:\\test" || path == Medium) continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            shot[path] = "<folder>";
-            if (deep) AddFiles(shot, path);
-        } else {
-            shot[path] = found.nFileSizeLow < 65536 ? ReadTextFile(path) : std::to_string(found.nFileSizeLow);
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 Snapshot TakeSnapshot()
 {
     Snapshot shot;
-    AddFiles(shot, "C:", false);
+    const std::vector<std::string> skipped = {"C:\\test", Medium};
+    AddFiles(shot, "C:", skipped, FileView::Bytes, false);
     for (const std::string& folder : {std::string("C:\\windows"), std::string("C:\\Program Files"),
                                       std::string("C:\\ProgramData"), ProgramsFolder()})
-        AddFiles(shot, folder);
+        AddFiles(shot, folder, skipped);
     for (const auto& key : SnapshotKeys) AddRegistryTree(shot, key.root, key.path);
     return shot;
-}
-
-// "+ x" is new, "- x" is gone, "~ x" differs.
-std::vector<std::string> Differences(const Snapshot& before, const Snapshot& after)
-{
-    std::vector<std::string> lines;
-    for (const auto& [name, value] : before) {
-        auto now = after.find(name);
-        if (now == after.end()) lines.push_back("- " + name);
-        else if (now->second != value) lines.push_back("~ " + name);
-    }
-    for (const auto& [name, value] : after)
-        if (before.count(name) == 0) lines.push_back("+ " + name);
-    return lines;
-}
-
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
 }
 
 class Uninstall : public testing::Test {
@@ -135,12 +96,9 @@ protected:
     // for the restart in WININIT.INI, with the folder it lies in.
     void ExpectPcAsBefore()
     {
-        std::vector<std::string> expected = {
-            "+ " + Installed,
-            "+ " + Installed + "\\UNINSTAL.EXE",
-            "+ " + WindowsDirectory() + "\\WININIT.INI",
-        };
-        EXPECT_EQ(Joined(expected), Joined(Differences(before_, TakeSnapshot())));
+        EXPECT_EQ("+ " + Installed + "\n" + "+ " + Installed + "\\UNINSTAL.EXE\n" + "+ " + WindowsDirectory() +
+                      "\\WININIT.INI\n",
+                  Differences(before_, TakeSnapshot()));
     }
 
     Snapshot before_;
@@ -219,7 +177,7 @@ TEST_F(Uninstall, TwoInstallationsAreUndoneByOneRemoval)
     MessageBoxSeen missing;
     RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { missing = AnswerMessageBox(IDOK, 30000); });
     EXPECT_NE(std::string::npos, missing.text.find("Nothing has been removed")) << missing.text;
-    EXPECT_EQ("", Joined(Differences(afterFirst, TakeSnapshot())));
+    EXPECT_EQ("", Differences(afterFirst, TakeSnapshot()));
 }
 
 TEST_F(Uninstall, KeysTheInstallationCreatedGoWithIt)

@@ -90,8 +90,7 @@ Outcome Next(const std::string& text)
         outcome.caption = box.caption;
         outcome.ownedByPage = box.owner == page;
         outcome.installDirAtWarning = InstallDir.c_str();
-        DWORD_PTR ignored;
-        outcome.openAfterWarning = SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) && IsWindow(page);
+        outcome.openAfterWarning = Settled(page, 5000) && IsWindow(page);
         Click(page, IDCANCEL);
         DismissMessageBox();  // the not-completed notice
     });
@@ -253,8 +252,7 @@ HWND WaitForBrowse()
         if (dialog != nullptr && GetDlgItem(dialog, lst2) == nullptr) dialog = nullptr;
     }
     if (dialog == nullptr) return nullptr;
-    DWORD_PTR ignored;
-    SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    Settled(dialog, 5000);
     return dialog;
 }
 
@@ -325,8 +323,7 @@ TEST_F(DirectoryPage, BrowseFollowsTheDirectoryAndReturnsItOnOk)
         seen.editSteps.push_back(WaitForEditChange(dialog, seen.editSteps.back()));
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         WaitForGone(dialog);
-        DWORD_PTR ignored;
-        SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+        Settled(page, 5000);
         seen.pageAfter = ControlText(page, IDC_DIRECTORY);
         Click(page, IDC_BACK);
     });
@@ -375,8 +372,7 @@ TEST_F(DirectoryPage, BrowseCancelChangesNothingAndOkTakesTheEditField)
             if (c.typed) SetDlgItemTextA(dialog, IDC_DIRECTORY, c.typed);
             PostMessageA(dialog, WM_COMMAND, c.ok ? IDOK : IDCANCEL, 0);
             WaitForGone(dialog);
-            DWORD_PTR ignored;
-            SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+            Settled(page, 5000);
             pageAfter = ControlText(page, IDC_DIRECTORY);
             Click(page, IDC_BACK);
         });

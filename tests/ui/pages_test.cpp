@@ -266,8 +266,7 @@ TEST_F(Pages, FinishIgnoresEsc)
         HWND page = WaitForPage("SETUP_END");
         PressKey(page, VK_ESCAPE);
         Sleep(300);
-        DWORD_PTR ignored;
-        SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+        Settled(page, 5000);
         stillOpen = IsWindow(page) && WaitForWindow("#32770", nullptr, 200) == nullptr;
         Click(page, IDOK);
     });
