@@ -62,6 +62,7 @@
 #define IDS_MOVE_FAILED         58
 #define IDS_FILES_SKIPPED       59  // heading of the closing list of skipped files
 #define IDS_AND_MORE            60
+#define IDS_SYSTEM_INI_UNCHANGED 61
 
 // Dialog templates.
 #define IDD_WELCOME             101

@@ -51,7 +51,10 @@ int RunDriverOnly()
 
 int CompleteInstallation()
 {
-    UpdateSystemIni();
+    // A system.ini that could not be edited is left as it was; the user is
+    // told, for the Finish page speaks only of the files.
+    if (!UpdateSystemIni().lineSet)
+        MessageBoxA(BackdropWindow, LoadText(IDS_SYSTEM_INI_UNCHANGED), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
     RunPage("SETUP_END", FinishPageProc, IDD_FINISH);
     FreeInstallList();
     DestroyWindow(BackdropWindow);

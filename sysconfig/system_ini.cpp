@@ -160,13 +160,12 @@ int MoveMouseDevice()
 
 }  // namespace
 
-int UpdateSystemIni()
+SystemIniSwitch UpdateSystemIni()
 {
     RecordSystemIniBefore();
-    EditSystemIni(MouseLine);
-    int moved = MoveMouseDevice();
-    if (moved == 0) RecordMouseDeviceMoved();
-    return moved;
+    SystemIniSwitch result = {EditSystemIni(MouseLine) == 1, MoveMouseDevice() == 0};
+    if (result.deviceMoved) RecordMouseDeviceMoved();
+    return result;
 }
 
 int FindMouseLine(FixedText<256>& line)

@@ -6,11 +6,14 @@
 
 // Sets "mouse=*vmouse" in the [386Enh] section of system.ini, keeping the
 // previous file as system.bak, and moves VMM32\VMOUSE.VXD of the system
-// directory to VMOUSE.BAK. Returns 0 when VMOUSE.VXD was moved, else -1.
-// VMOUSE.VXD stays when a VMOUSE.BAK of an earlier installation is there.
-// The original mouse line and the move are recorded in the installed
-// SETUP.INF.
-int UpdateSystemIni();
+// directory to VMOUSE.BAK. VMOUSE.VXD stays when a VMOUSE.BAK of an earlier
+// installation is there. The original mouse line and the move are recorded
+// in the installed SETUP.INF.
+struct SystemIniSwitch {
+    bool lineSet;      // system.ini was replaced by the edited copy
+    bool deviceMoved;  // VMOUSE.VXD is now VMOUSE.BAK
+};
+SystemIniSwitch UpdateSystemIni();
 
 // The first mouse line of [386Enh] in system.ini, without its newline; 0
 // when there is none (or it is longer than 255 characters).

@@ -223,11 +223,20 @@ TEST_F(Entry, ScriptThatCannotBeLoadedIsReportedInBothModes)
 
 TEST_F(Entry, FullRunWithBackClosesTheCompanionOnceAndRestartsByChoice)
 {
+    // The second run finds a folder where system.new would be made: system.ini
+    // stays as it was, and the user is told before the Finish page.
+    const std::string systemIni = WindowsDirectory() + "\\system.ini", blocker = WindowsDirectory() + "\\system.new";
     struct {
         bool later;
         std::vector<UINT> restarts;
-    } cases[] = {{false, {EWX_REBOOT}}, {true, {}}};
+        bool iniBlocked;
+    } cases[] = {{false, {EWX_REBOOT}, false}, {true, {}, true}};
     for (const auto& c : cases) {
+        if (c.iniBlocked) ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+        WriteTextFile(systemIni, "[386Enh]\r\nmouse=*msmouse\r\n");
+        Boxes.clear();
+        HWND backdrop = nullptr;
+        MessageBoxSeen notice;
         Companion companion;
         ASSERT_TRUE(companion.ready());
         Restarts.clear();
@@ -249,10 +258,11 @@ TEST_F(Entry, FullRunWithBackClosesTheCompanionOnceAndRestartsByChoice)
             mouse = WaitForPage("SETUP_SELMOUSE");
             Click(mouse, IDOK);
             directory = WaitForPage("SETUP_SELDIR");
-            HWND backdrop = FindWindowA("SetupMain", nullptr);
+            backdrop = FindWindowA("SetupMain", nullptr);
             backdropDuringPages = backdrop != nullptr && GetWindow(directory, GW_OWNER) == backdrop;
             closesBeforeInstall = companion.closes();
             Click(directory, IDOK);
+            if (c.iniBlocked) notice = DismissMessageBox(20000);
             HWND finish = WaitForPage("SETUP_END");
             closesBeforeFinish = companion.closes();
             if (c.later) Click(finish, IDC_RESTART_LATER);
@@ -268,6 +278,17 @@ TEST_F(Entry, FullRunWithBackClosesTheCompanionOnceAndRestartsByChoice)
         EXPECT_EQ(c.restarts, Restarts) << c.later;
         EXPECT_EQ(nullptr, FindWindowA("SetupMain", nullptr)) << "the backdrop is gone at the end";
         EXPECT_EQ(nullptr, InstallListHandle);
+        EXPECT_EQ(c.iniBlocked ? "[386Enh]\r\nmouse=*msmouse\r\n" : "[386Enh]\r\nmouse=*vmouse\r\n",
+                  ReadTextFile(systemIni));
+        EXPECT_EQ(c.iniBlocked, notice.seen);
+        if (c.iniBlocked) {
+            RemoveDirectoryA(blocker.c_str());
+            EXPECT_EQ("Setup could not change the mouse line of SYSTEM.INI, which is left as it was. Windows goes on "
+                      "using its present mouse driver until the line reads mouse=*vmouse.",
+                      notice.text);
+            EXPECT_EQ("Zorva Wheel Setup Program", notice.caption);
+            EXPECT_EQ(backdrop, notice.owner);
+        }
     }
 }
 

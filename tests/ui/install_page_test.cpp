@@ -336,14 +336,14 @@ TEST_F(InstallPage, PathsThatDoNotFitAreSkippedNotCut)
 
 namespace {
 
-int Copies = 0;
-HANDLE InSecondFile, Clicked;
+int Copies = 0, HeldCopy = 0;
+HANDLE InHeldFile, Clicked;
 
-// Holds the second file's copy until the robot has clicked Cancel.
+// Holds one file's copy until the robot has clicked Cancel.
 LONG WINAPI HeldLZCopy(HFILE source, HFILE target)
 {
-    if (++Copies == 2) {
-        SetEvent(InSecondFile);
+    if (++Copies == HeldCopy) {
+        SetEvent(InHeldFile);
         WaitForSingleObject(Clicked, 10000);
     }
     return ImportHook<HeldLZCopy>::Real()(source, target);
@@ -351,40 +351,124 @@ LONG WINAPI HeldLZCopy(HFILE source, HFILE target)
 
 }  // namespace
 
-TEST_F(InstallPage, CancelDuringTheSecondFileFinishesItAndStops)
+TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
 {
     ImportHook<HeldLZCopy> copy("lz32.dll", "LZCopy");
-    InSecondFile = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    Clicked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\n[FileCounts]\nDisk1=5\nDisk2=1\n" +
          Lines("Disk1", 5, "") + Lines("Disk2", 1, ""));
-    for (int n = 1; n <= 5; ++n) Source("Disk1_" + std::to_string(n) + ".TXT", "file " + std::to_string(n));
-    Source("Disk2_1.TXT", "disk two");
+    const char* names[] = {"Disk1_1.TXT", "Disk1_2.TXT", "Disk1_3.TXT", "Disk1_4.TXT", "Disk1_5.TXT", "Disk2_1.TXT"};
+    for (const char* name : names) Source(name, name);
+    for (int held : {1, 3, 6}) {  // the last file is the second disk's only one
+        std::string dest = dest_ + "\\cancel" + std::to_string(held);
+        CreateDirectoryA(dest.c_str(), nullptr);
+        InstallDir.assign(dest.c_str());
+        Texts.clear();
+        Copies = 0;
+        HeldCopy = held;
+        InHeldFile = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        Clicked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        MessageBoxSeen notice;
+        HWND page = nullptr;
+        Robot robot([&] {
+            page = WaitForWindow("SETUP_INSTALL", nullptr);
+            WaitForSingleObject(InHeldFile, 10000);
+            Click(page, IDOK);  // the Install page's only button, "Cancel"
+            SetEvent(Clicked);
+            notice = DismissMessageBox();
+        });
+        EXPECT_EQ(PageCancel, Run()) << held;
+        robot.join();
+        for (int n = 0; n < 6; ++n)
+            EXPECT_EQ(n < held, FileExists(dest + "\\" + names[n])) << names[n] << ", cancelled at file " << held
+                                                                   << ": the file in progress is finished, no other";
+        EXPECT_EQ(held, Copies);
+        ASSERT_TRUE(notice.seen) << "the notice stays until it is read";
+        EXPECT_EQ("Zorva installation is not completed !", notice.text);
+        EXPECT_EQ("Zorva Setup Program", notice.caption);
+        for (const std::string& status : TextsOf(IDC_STATUS)) EXPECT_NE("Updating Registry...", status);
+        EXPECT_FALSE(Registered()) << held;
+        EXPECT_FALSE(IsWindow(page));
+        CloseHandle(InHeldFile);
+        CloseHandle(Clicked);
+    }
+}
 
-    MessageBoxSeen notice;
-    HWND page = nullptr;
+namespace {
+
+// A full disk: the copy stops with part of the file written.
+LONG WINAPI DiskFullLZCopy(HFILE source, HFILE target)
+{
+    LONG written = ImportHook<DiskFullLZCopy>::Real()(source, target);
+    HANDLE file = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(target));
+    SetFilePointer(file, written / 2, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    return LZERROR_WRITE;
+}
+
+// The medium leaves the drive once the first file is copied.
+std::string Medium, Removed;
+LONG WINAPI MediumRemovedAfterFirst(HFILE source, HFILE target)
+{
+    LONG written = ImportHook<MediumRemovedAfterFirst>::Real()(source, target);
+    if (++Copies == 1) MoveFileA(Medium.c_str(), Removed.c_str());
+    return written;
+}
+
+}  // namespace
+
+// A full disk and a medium taken out mid-copy: the file is reported, nothing
+// partial or temporary stays, an old file is kept, and Retry once the medium
+// is back installs it.
+TEST_F(InstallPage, AFullDiskOrAMediumTakenOutIsReportedAndNothingPartialStays)
+{
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=2\n"
+         "[Disk1]\n1=NEW.TX_,NEW.TXT,New\n2=NEW.TX_,OLD.TXT,Replaces a file\n");
+    const std::string fresh = Pattern(40000, 7);
+    Source("NEW.TX_", Szdd(fresh));
+    WriteTextFile(dest_ + "\\OLD.TXT", "old");
+    {
+        ImportHook<DiskFullLZCopy> copy("lz32.dll", "LZCopy");
+        MessageBoxSeen boxes[2], list;
+        Robot robot([&] {
+            for (MessageBoxSeen& box : boxes) box = AnswerMessageBox(IDIGNORE);
+            list = DismissMessageBox();
+        });
+        EXPECT_EQ(PageNext, Run());
+        robot.join();
+        for (const MessageBoxSeen& box : boxes)
+            EXPECT_NE(std::string::npos, box.text.find("could not be read to the end, or the disk is full.")) << box.text;
+        EXPECT_FALSE(FileExists(dest_ + "\\NEW.TXT")) << "no partial file";
+        EXPECT_EQ("old", ReadTextFile(dest_ + "\\OLD.TXT")) << "the old file is kept";
+        EXPECT_NE(std::string::npos, list.text.find("NEW.TXT\n" + dest_ + "\\\\OLD.TXT")) << list.text;
+    }
+
+    // The medium: the script's folder, renamed away after the first file.
+    const std::string medium = TestDirectory() + "\\medium";
+    CreateDirectoryA(medium.c_str(), nullptr);
+    CopyFileA((TestDirectory() + "\\NEW.TX_").c_str(), (medium + "\\NEW.TX_").c_str(), FALSE);
+    SetupDir.assign(medium.c_str());
+    Medium = medium;
+    Removed = TestDirectory() + "\\out-of-the-drive";
+    Copies = 0;
+    ImportHook<MediumRemovedAfterFirst> copy("lz32.dll", "LZCopy");
+    MessageBoxSeen missing, none;
     Robot robot([&] {
-        page = WaitForWindow("SETUP_INSTALL", nullptr);
-        WaitForSingleObject(InSecondFile, 10000);
-        Click(page, IDOK);  // the Install page's only button, "Cancel"
-        SetEvent(Clicked);
-        notice = DismissMessageBox();
+        missing = AnswerMessageBox(IDRETRY, 10000, [&] { MoveFileA(Removed.c_str(), Medium.c_str()); });
+        none = DismissMessageBox(3000);
     });
-    EXPECT_EQ(PageCancel, Run());
+    EXPECT_EQ(PageNext, Run());
     robot.join();
-    EXPECT_EQ("file 1", ReadTextFile(dest_ + "\\Disk1_1.TXT"));
-    EXPECT_EQ("file 2", ReadTextFile(dest_ + "\\Disk1_2.TXT")) << "the file in progress is finished";
-    for (const char* never : {"Disk1_3.TXT", "Disk1_4.TXT", "Disk1_5.TXT", "Disk2_1.TXT"})
-        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\" + never).c_str())) << never;
-    EXPECT_EQ(2, Copies);
-    ASSERT_TRUE(notice.seen) << "the notice stays until it is read";
-    EXPECT_EQ("Zorva installation is not completed !", notice.text);
-    EXPECT_EQ("Zorva Setup Program", notice.caption);
-    for (const std::string& status : TextsOf(IDC_STATUS)) EXPECT_NE("Updating Registry...", status);
-    EXPECT_FALSE(Registered());
-    EXPECT_FALSE(IsWindow(page));
-    CloseHandle(InSecondFile);
-    CloseHandle(Clicked);
+    EXPECT_EQ("Setup cannot install the file\n" + dest_ +
+                  "\\\\OLD.TXT\n\nIts source file cannot be found or opened on the installation disk.",
+              missing.text.substr(0, missing.text.find("\n\nAbort")));
+    EXPECT_EQ(fresh, ReadTextFile(dest_ + "\\NEW.TXT"));
+    EXPECT_EQ(fresh, ReadTextFile(dest_ + "\\OLD.TXT")) << "installed by the retry";
+    EXPECT_FALSE(none.seen) << none.text;
+    EXPECT_TRUE(Registered());
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dest_ + "\\*.tmp").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 namespace {

@@ -78,7 +78,7 @@ TEST_F(SystemIni, TheFirstMouseLineOfEach386EnhSectionIsReplaced)
     };
     for (const auto& c : cases) {
         WriteTextFile(ini, c.input);
-        UpdateSystemIni();
+        EXPECT_TRUE(UpdateSystemIni().lineSet) << c.what;
         EXPECT_EQ(c.expected, ReadTextFile(ini)) << c.what;
         EXPECT_EQ(c.input, ReadTextFile(backup)) << c.what << ": the previous file is the backup";
         EXPECT_FALSE(Exists(fresh)) << c.what;
@@ -92,14 +92,14 @@ TEST_F(SystemIni, MouseDeviceIsMovedAside)
     // system's own file.
     struct {
         bool vxd, bak;
-        int result;
+        bool moved;
         bool vxdAfter;
         const char* bakAfter;  // null: no VMOUSE.BAK
     } cases[] = {
-        {true, false, 0, false, "vxd"},
-        {true, true, -1, true, "old bak"},
-        {false, true, -1, false, "old bak"},
-        {false, false, -1, false, nullptr},
+        {true, false, true, false, "vxd"},
+        {true, true, false, true, "old bak"},
+        {false, true, false, false, "old bak"},
+        {false, false, false, false, nullptr},
     };
     for (const auto& c : cases) {
         WriteTextFile(ini, Win98Ini);
@@ -107,7 +107,9 @@ TEST_F(SystemIni, MouseDeviceIsMovedAside)
         DeleteFileA(bak.c_str());
         if (c.vxd) WriteTextFile(vxd, "vxd");
         if (c.bak) WriteTextFile(bak, "old bak");
-        EXPECT_EQ(c.result, UpdateSystemIni());
+        SystemIniSwitch result = UpdateSystemIni();
+        EXPECT_EQ(c.moved, result.deviceMoved);
+        EXPECT_TRUE(result.lineSet);
         EXPECT_EQ(c.vxdAfter, Exists(vxd));
         EXPECT_EQ(c.bakAfter != nullptr, Exists(bak));
         if (c.bakAfter != nullptr) EXPECT_EQ(c.bakAfter, ReadTextFile(bak));
@@ -165,10 +167,10 @@ BOOL WINAPI FirstMoveOnly(LPCSTR from, LPCSTR to)
 
 // The edit with one C library call replaced.
 template <auto Replacement>
-void UpdateWith(const char* function)
+bool UpdateWith(const char* function)
 {
     ImportHook<Replacement> hook("msvcrt.dll", function);
-    UpdateSystemIni();
+    return UpdateSystemIni().lineSet;
 }
 
 }  // namespace
@@ -178,7 +180,7 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
     struct {
         const char* what;
         const char* function;  // the C library call that fails
-        void (*update)(const char* function);
+        bool (*update)(const char* function);
     } patched[] = {
         {"a write fails", "fwrite", UpdateWith<FailingThirdWrite>},
         {"the close of system.new fails", "fclose", UpdateWith<FailingClose>},
@@ -188,7 +190,7 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
         WriteTextFile(ini, Win98Ini);
         WriteTextFile(backup, "old backup");
         WriteCalls = 0;
-        c.update(c.function);
+        EXPECT_FALSE(c.update(c.function)) << c.what;
         EXPECT_EQ(Win98Ini, ReadTextFile(ini)) << c.what;
         EXPECT_EQ("old backup", ReadTextFile(backup)) << c.what;
         EXPECT_FALSE(Exists(fresh)) << c.what;
@@ -198,7 +200,7 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
     WriteTextFile(ini, Win98Ini);
     HANDLE held = CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    UpdateSystemIni();
+    EXPECT_FALSE(UpdateSystemIni().lineSet);
     CloseHandle(held);
     EXPECT_EQ(Win98Ini, ReadTextFile(ini)) << "held open";
     EXPECT_EQ("old backup", ReadTextFile(backup)) << "held open";
@@ -206,7 +208,7 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
 
     // system.new cannot be created: a directory has its name.
     ASSERT_TRUE(CreateDirectoryA(fresh.c_str(), nullptr));
-    UpdateSystemIni();
+    EXPECT_FALSE(UpdateSystemIni().lineSet);
     EXPECT_EQ(Win98Ini, ReadTextFile(ini)) << "no system.new";
     EXPECT_EQ("old backup", ReadTextFile(backup)) << "no system.new";
     RemoveDirectoryA(fresh.c_str());
@@ -215,7 +217,7 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
     DeleteFileA(backup.c_str());
     ASSERT_TRUE(CreateDirectoryA(backup.c_str(), nullptr));
     WriteTextFile(backup + "\\keep", "");
-    UpdateSystemIni();
+    EXPECT_FALSE(UpdateSystemIni().lineSet);
     EXPECT_EQ(Win98Ini, ReadTextFile(ini)) << "backup in the way";
     EXPECT_FALSE(Exists(fresh)) << "backup in the way";
 
@@ -226,7 +228,7 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
     WriteCalls = 0;
     {
         ImportHook<FirstMoveOnly> firstMoveOnly("kernel32.dll", "MoveFileA");
-        UpdateSystemIni();
+        EXPECT_FALSE(UpdateSystemIni().lineSet);
     }
     EXPECT_EQ(Win98Ini, ReadTextFile(ini)) << "copied back from the backup";
     EXPECT_EQ(Win98Ini, ReadTextFile(backup));
@@ -235,7 +237,7 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
     // No system.ini: none is made, and the old backup stays.
     WriteTextFile(backup, "old backup");
     DeleteFileA(ini.c_str());
-    UpdateSystemIni();
+    EXPECT_FALSE(UpdateSystemIni().lineSet);
     EXPECT_FALSE(Exists(ini));
     EXPECT_FALSE(Exists(fresh));
     EXPECT_EQ("old backup", ReadTextFile(backup));

@@ -46,6 +46,7 @@ size_t AllLiteralSize(size_t length)
 struct Expansion {
     LONG result;        // what LZCopy returned
     std::string bytes;  // what the destination holds afterwards
+    LONG named;         // the length LZSeek finds at the end beforehand
 };
 
 // Expands source into a destination that first holds marker bytes, so that
@@ -59,7 +60,9 @@ Expansion Expand(const std::string& source)
     INT out = LZOpenFileA(const_cast<char*>(destination.c_str()), &destinationInfo, OF_CREATE);
     EXPECT_GE(in, 0) << source;
     EXPECT_GE(out, 0) << destination;
-    Expansion expansion = {LZCopy(in, out), ""};
+    LONG named = LZSeek(in, 0, 2);
+    LZSeek(in, 0, 0);
+    Expansion expansion = {LZCopy(in, out), "", named};
     LZClose(out);
     LZClose(in);
     expansion.bytes = ReadTextFile(destination);
@@ -125,6 +128,7 @@ TEST(Szdd, DamagedSourcesAreNotReportedAsErrorsByWine)
     const std::string good = ReadTextFile(Fixture("TEXT.TX_"));
     const std::string expanded = ReadTextFile(Fixture("TEXT.TXT"));
     ASSERT_GT(good.size(), 1000u);
+    const LONG whole = static_cast<LONG>(expanded.size());
     std::string unknownMode = good;
     unknownMode[8] = 'B';
     const struct {
@@ -132,23 +136,27 @@ TEST(Szdd, DamagedSourcesAreNotReportedAsErrorsByWine)
         std::string source;
         LONG result;           // what LZCopy returns
         std::string produced;  // what the destination holds
+        LONG named;            // the length LZSeek gives before the copy
     } cases[] = {
         // Expansion stops where the data ends and the count is returned as
         // a success; only the header's length shows that bytes are missing.
-        {"data cut in half", good.substr(0, good.size() / 2), -1, ""},
-        {"header without data", good.substr(0, HeaderSize), 0, ""},
+        {"data cut in half", good.substr(0, good.size() / 2), -1, "", whole},
+        {"header without data", good.substr(0, HeaderSize), 0, "", whole},
         // A header too short to read is no LZ file to LZ32: its bytes are
         // copied as they are.
-        {"header cut", good.substr(0, 10), 10, good.substr(0, 10)},
+        {"header cut", good.substr(0, 10), 10, good.substr(0, 10), 10},
         // Another mode: LZOpenFileA opens the file, LZCopy writes nothing and
         // returns 0, as for an empty file.
-        {"unknown mode", unknownMode, 0, ""},
+        {"unknown mode", unknownMode, 0, "", static_cast<LONG>(good.size())},
     };
     const std::string source = TestDirectory() + "\\DAMAGED.TX_";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WriteTextFile(source, c.source);
         Expansion expansion = Expand(source);
+        // The copy engine compares the result with this length: only the
+        // header cut to a plain file gets through.
+        EXPECT_EQ(c.named, expansion.named);
         if (c.result >= 0) {
             EXPECT_EQ(c.result, expansion.result);
             EXPECT_TRUE(expansion.bytes == c.produced);
