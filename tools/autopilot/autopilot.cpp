@@ -5,21 +5,31 @@
 // run can be inspected afterwards). Given UNINSTAL.EXE instead, it answers
 // Yes to the removal and "now" or "later" to the restart.
 //
-// Usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later]
+// With "pictures DIR" it also takes a picture of each page, of the Browse
+// dialog and of the driver-only mode's message, as PPM files in DIR
+// (tools/pictures/ppm-to-png.py makes the PNGs of docs/ from them).
+//
+// Usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later] [pictures DIR]
 #include <windows.h>
+
+#include <dlgs.h>
 
 #include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
 DWORD SetupProcessId = 0;
 bool Serial = false;
 bool RestartNow = false;
+bool DriverOnly = false;
 bool RestartRequested = false;
 std::set<HWND> Handled;
+std::string PictureDir;       // empty: no pictures
+HANDLE HeldFile = INVALID_HANDLE_VALUE;  // see HoldFileOfInstallation
 
 std::string TextOf(HWND window)
 {
@@ -72,24 +82,155 @@ bool Settled(HWND window)
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored) != 0;
 }
 
+// The window's pixels as they are on the screen, rows from the top, three
+// bytes (red, green, blue) a pixel; empty when the screen cannot be read.
+std::vector<unsigned char> ScreenPixels(const RECT& area)
+{
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    std::vector<unsigned char> pixels;
+    if (width <= 0 || height <= 0) return pixels;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory != nullptr && bitmap != nullptr) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY)) {
+            GdiFlush();
+            const auto* bgrx = static_cast<const unsigned char*>(bits);
+            pixels.reserve(static_cast<size_t>(width) * height * 3);
+            for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+                pixels.push_back(bgrx[i * 4 + 2]);
+                pixels.push_back(bgrx[i * 4 + 1]);
+                pixels.push_back(bgrx[i * 4]);
+            }
+        }
+        SelectObject(memory, previous);
+    }
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    if (memory != nullptr) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Takes a picture of the window into PictureDir\NAME.ppm. The caret of an
+// edit field is hidden for it (the setup's input state is shared for that
+// moment), so that its blinking does not decide the picture; and the screen
+// is read until three readings in a row agree, so that the window has
+// finished drawing.
+void TakePicture(HWND window, const char* name)
+{
+    if (PictureDir.empty()) return;
+    DWORD setupThread = GetWindowThreadProcessId(window, nullptr);
+    GUITHREADINFO input = {sizeof input};
+    GetGUIThreadInfo(setupThread, &input);
+    bool attached = input.hwndCaret != nullptr && AttachThreadInput(GetCurrentThreadId(), setupThread, TRUE);
+    if (attached && HideCaret(input.hwndCaret)) {
+        // Hidden from here, the caret is no longer drawn, but the last one
+        // drawn may still be on the screen: the setup paints that field
+        // afresh (only that field: the install page's bar, for one, is
+        // drawn as the copy goes on, not when the page is painted).
+        RedrawWindow(input.hwndCaret, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    }
+    Settled(window);
+    RECT area;
+    GetWindowRect(window, &area);
+    // Three readings that agree span 600 ms, longer than a caret's blink.
+    std::vector<unsigned char> pixels, before;
+    int agreeing = 0;
+    for (int reading = 0; reading < 40 && agreeing < 2; ++reading) {
+        Sleep(300);
+        Settled(window);
+        pixels = ScreenPixels(area);
+        agreeing = !pixels.empty() && pixels == before ? agreeing + 1 : 0;
+        before = pixels;
+    }
+    if (agreeing < 2) std::fprintf(stderr, "autopilot: %s still changes on the screen\n", name);
+    if (attached) {
+        ShowCaret(input.hwndCaret);
+        AttachThreadInput(GetCurrentThreadId(), setupThread, FALSE);
+    }
+    std::string path = PictureDir + "\\" + name + ".ppm";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (pixels.empty() || file == nullptr) {
+        std::fprintf(stderr, "autopilot: no picture %s\n", path.c_str());
+        if (file != nullptr) std::fclose(file);
+        return;
+    }
+    std::fprintf(file, "P6\n%ld %ld\n255\n", area.right - area.left, area.bottom - area.top);
+    std::fwrite(pixels.data(), 1, pixels.size(), file);
+    std::fclose(file);
+    std::printf("  picture %s.ppm (%ld x %ld)\n", name, area.right - area.left, area.bottom - area.top);
+}
+
+// The Browse dialog of the Directory page: opened, pictured, cancelled.
+void PictureBrowseDialog(HWND page)
+{
+    Click(page, 1025);
+    HWND dialog = nullptr;
+    for (int i = 0; i < 100 && dialog == nullptr; ++i) {
+        Sleep(100);
+        HWND box = FindWindowA("#32770", nullptr);
+        DWORD process = 0;
+        if (box != nullptr) GetWindowThreadProcessId(box, &process);
+        if (process == SetupProcessId && IsWindowVisible(box) && GetDlgItem(box, lst2) != nullptr) dialog = box;
+    }
+    if (dialog == nullptr) {
+        std::fprintf(stderr, "autopilot: no Browse dialog\n");
+        return;
+    }
+    TakePicture(dialog, "browse");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+    Settled(page);
+}
+
+// For the picture of the install page in the middle of its work: a file of
+// the installation is held open, so that replacing it fails and the setup
+// asks what to do while the page shows that file. The message box is moved
+// aside for the picture, then the file is let go and the setup retries.
+void HoldFileOfInstallation(const std::string& directory)
+{
+    CreateDirectoryA(directory.c_str(), nullptr);
+    std::string path = directory + "\\QXMAIN.EXE";
+    HeldFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (HeldFile == INVALID_HANDLE_VALUE) std::fprintf(stderr, "autopilot: cannot hold %s\n", path.c_str());
+}
+
 void AnswerPage(HWND window, const std::string& pageClass)
 {
     if (!Settled(window)) return;
     if (pageClass == "SETUP_BEGIN") {
         std::printf("Welcome page: %s\n", OneLine(TextOf(GetDlgItem(window, 1024))).c_str());
+        TakePicture(window, "welcome");
         Click(window, IDOK);
     } else if (pageClass == "SETUP_SELMOUSE") {
         std::printf("Mouse-type page: choosing %s\n", Serial ? "Serial Mouse" : "PS/2 Mouse");
+        if (!DriverOnly) TakePicture(window, "mouse-type");
         Click(window, Serial ? 1034 : 1035);
         Click(window, IDOK);
     } else if (pageClass == "SETUP_SELDIR") {
-        std::printf("Directory page: installing into %s\n", TextOf(GetDlgItem(window, 1003)).c_str());
+        std::string directory = TextOf(GetDlgItem(window, 1003));
+        std::printf("Directory page: installing into %s\n", directory.c_str());
+        if (!PictureDir.empty()) {
+            TakePicture(window, "directory");
+            PictureBrowseDialog(window);
+            HoldFileOfInstallation(directory);
+        }
         Click(window, IDOK);
     } else if (pageClass == "SETUP_INSTALL") {
         std::printf("Install page: copying\n");
     } else if (pageClass == "SETUP_END") {
         std::printf("Finish page: %s; restart %s\n", OneLine(TextOf(GetDlgItem(window, 1023))).c_str(),
                     RestartNow ? "now" : "later");
+        TakePicture(window, "finish");
         Click(window, RestartNow ? 1032 : 1033);
         Click(window, IDOK);
     } else {
@@ -107,11 +248,28 @@ void AnswerMessageBox(HWND box)
     if (text == nullptr) return;  // not a message box
     std::printf("Message \"%s\": %s\n", TextOf(box).c_str(), OneLine(TextOf(text)).c_str());
     int button = IDOK;
-    if (GetDlgItem(box, IDYES) != nullptr) {
+    HWND page = FindWindowA("SETUP_INSTALL", nullptr);
+    if (HeldFile != INVALID_HANDLE_VALUE && GetDlgItem(box, IDRETRY) != nullptr && page != nullptr) {
+        RECT screen, boxArea;
+        GetWindowRect(GetDesktopWindow(), &screen);
+        GetWindowRect(box, &boxArea);
+        SetWindowPos(box, nullptr, screen.right - (boxArea.right - boxArea.left),
+                     screen.bottom - (boxArea.bottom - boxArea.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        // The page as the user sees it while it works: its caption active,
+        // not greyed as it is behind the box.
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(page, WM_NCACTIVATE, TRUE, 0, SMTO_NORMAL, 5000, &ignored);
+        TakePicture(page, "install");
+        CloseHandle(HeldFile);
+        HeldFile = INVALID_HANDLE_VALUE;
+        button = IDRETRY;
+        std::printf("  answered Retry\n");
+    } else if (GetDlgItem(box, IDYES) != nullptr) {
         button = !confirmed || RestartNow ? IDYES : IDNO;
         confirmed = true;
         std::printf("  answered %s\n", button == IDYES ? "Yes" : "No");
     }
+    if (DriverOnly) TakePicture(box, "driver-only");
     PostMessageA(box, WM_COMMAND, button, 0);
     Handled.insert(box);
 }
@@ -146,19 +304,19 @@ void FollowStatus()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later]\n");
+        std::fprintf(stderr, "usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later] [pictures DIR]\n");
         return 2;
     }
-    bool driverOnly = false;
     for (int i = 2; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-u") == 0) driverOnly = true;
+        if (std::strcmp(argv[i], "-u") == 0) DriverOnly = true;
         else if (std::strcmp(argv[i], "serial") == 0) Serial = true;
         else if (std::strcmp(argv[i], "now") == 0) RestartNow = true;
+        else if (std::strcmp(argv[i], "pictures") == 0 && i + 1 < argc) PictureDir = argv[++i];
     }
     setvbuf(stdout, nullptr, _IONBF, 0);
     CreateWatchWindow();
 
-    std::string command = std::string("\"") + argv[1] + "\"" + (driverOnly ? " -u" : "");
+    std::string command = std::string("\"") + argv[1] + "\"" + (DriverOnly ? " -u" : "");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
