@@ -129,10 +129,12 @@ void TakePicture(HWND window, const char* name)
 {
     if (PictureDir.empty()) return;
     DWORD setupThread = GetWindowThreadProcessId(window, nullptr);
-    GUITHREADINFO input = {sizeof input};
+    GUITHREADINFO input = {};
+    input.cbSize = sizeof input;
     GetGUIThreadInfo(setupThread, &input);
     bool attached = input.hwndCaret != nullptr && AttachThreadInput(GetCurrentThreadId(), setupThread, TRUE);
-    if (attached && HideCaret(input.hwndCaret)) {
+    bool hidden = attached && HideCaret(input.hwndCaret);
+    if (hidden) {
         // Hidden from here, the caret is no longer drawn, but the last one
         // drawn may still be on the screen: the setup paints that field
         // afresh (only that field: the install page's bar, for one, is
@@ -152,16 +154,19 @@ void TakePicture(HWND window, const char* name)
         agreeing = !pixels.empty() && pixels == before ? agreeing + 1 : 0;
         before = pixels;
     }
-    if (agreeing < 2) std::fprintf(stderr, "autopilot: %s still changes on the screen\n", name);
-    if (attached) {
-        ShowCaret(input.hwndCaret);
-        AttachThreadInput(GetCurrentThreadId(), setupThread, FALSE);
+    // A window that never settles would give another picture each time:
+    // none is better (./run --pictures then fails).
+    if (agreeing < 2) pixels.clear();
+    if (hidden) ShowCaret(input.hwndCaret);
+    if (attached) AttachThreadInput(GetCurrentThreadId(), setupThread, FALSE);
+    if (pixels.empty()) {
+        std::fprintf(stderr, "autopilot: no picture of %s: the window did not settle\n", name);
+        return;
     }
     std::string path = PictureDir + "\\" + name + ".ppm";
     FILE* file = std::fopen(path.c_str(), "wb");
-    if (pixels.empty() || file == nullptr) {
-        std::fprintf(stderr, "autopilot: no picture %s\n", path.c_str());
-        if (file != nullptr) std::fclose(file);
+    if (file == nullptr) {
+        std::fprintf(stderr, "autopilot: cannot write %s\n", path.c_str());
         return;
     }
     std::fprintf(file, "P6\n%ld %ld\n255\n", area.right - area.left, area.bottom - area.top);
