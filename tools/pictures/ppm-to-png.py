@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 """ppm-to-png.py IN.ppm OUT.png: a binary PPM (P6, as AUTOPILOT.EXE writes
 its pictures) as a PNG that depends on the pixels alone: no time, no text,
-no gamma or other chunks; a palette (in the order the colours first appear)
-when the picture has at most 256 colours, which a Windows 98 screen has.
-The same pixels give the same bytes, given the same zlib."""
+no gamma or other chunks: IHDR, IDAT and IEND only. The same pixels give
+the same bytes, given the same zlib."""
 import struct
 import sys
 import zlib
@@ -35,27 +34,11 @@ def chunk(kind, body):
 
 def png(width, height, pixels):
     row_bytes = width * 3
-    colours = {}
-    for at in range(0, len(pixels), 3):
-        colours.setdefault(pixels[at:at + 3], len(colours))
-        if len(colours) > 256:
-            break
-    rows = []
-    if len(colours) <= 256:
-        header = struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0)
-        palette = b"".join(colours)
-        for y in range(height):
-            row = pixels[y * row_bytes:(y + 1) * row_bytes]
-            rows.append(b"\0" + bytes(colours[row[x:x + 3]] for x in range(0, row_bytes, 3)))
-        chunks = [chunk(b"IHDR", header), chunk(b"PLTE", palette)]
-    else:
-        header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
-        for y in range(height):
-            rows.append(b"\0" + pixels[y * row_bytes:(y + 1) * row_bytes])
-        chunks = [chunk(b"IHDR", header)]
-    chunks.append(chunk(b"IDAT", zlib.compress(b"".join(rows), 9)))
-    chunks.append(chunk(b"IEND", b""))
-    return b"\x89PNG\r\n\x1a\n" + b"".join(chunks)
+    # Each row unfiltered (filter type 0), eight-bit RGB.
+    rows = b"".join(b"\0" + pixels[y * row_bytes:(y + 1) * row_bytes] for y in range(height))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) +
+            chunk(b"IEND", b""))
 
 
 def main():
