@@ -4,13 +4,14 @@
 # Every host gets the i686 win32-thread compiler (the product) and the x86-64
 # flavour (wine64 and the x86-64 compilers). A host that executes i386 code
 # also gets the i386 architecture, wine32 and the i686 posix-thread compiler
-# for the i686 flavour. clang and its runtimes build the fuzzers.
+# for the i686 flavour. clang and its runtimes build the fuzzers; python3
+# turns the pictures of docs/ into PNG files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/flavour.sh
 packages=(wine wine64 g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
           g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          g++ cmake make googletest xvfb xauth cpio clang libclang-rt-14-dev)
+          g++ cmake make googletest xvfb xauth cpio clang libclang-rt-14-dev python3)
 [ "$HOST_RUNS_I386" = yes ] && packages+=(wine32:i386 g++-mingw-w64-i686-posix)
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo

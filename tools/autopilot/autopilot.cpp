@@ -4,9 +4,11 @@
 // of Windows was requested (it refuses the end of the session, so that the
 // run can be inspected afterwards). Given UNINSTAL.EXE instead, it answers
 // Yes to the removal and "now" or "later" to the restart. It acts through
-// the tests' robot.
+// the tests' robot. With "pictures DIR" it also takes a picture of each
+// page, of the Browse dialog, of the install page at work and of the
+// driver-only mode's message, as PPM files in DIR.
 //
-// Usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later]
+// Usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later] [pictures DIR]
 #include <windows.h>
 
 #include <cstdio>
@@ -16,6 +18,7 @@
 
 #include "resource.h"
 #include "tests/support/robot.h"
+#include "tools/autopilot/pictures.h"
 
 void RobotFailed(const std::string& why)
 {
@@ -27,6 +30,7 @@ namespace {
 
 bool Serial = false;
 bool RestartNow = false;
+bool DriverOnly = false;
 
 // One line for the log: line breaks shown as " / ".
 std::string OneLine(std::string text)
@@ -43,13 +47,21 @@ void AnswerPage(HWND page, const std::string& pageClass)
 {
     if (pageClass == "SETUP_BEGIN") {
         std::printf("Welcome page: %s\n", OneLine(ControlText(page, IDC_PAGE_TEXT2)).c_str());
+        TakePicture(page, "welcome");
         Click(page, IDOK);
     } else if (pageClass == "SETUP_SELMOUSE") {
         std::printf("Mouse-type page: choosing %s\n", Serial ? "Serial Mouse" : "PS/2 Mouse");
         Click(page, Serial ? IDC_SERIAL_MOUSE : IDC_PS2_MOUSE);
+        if (!DriverOnly) TakePicture(page, "mouse-type");
         Click(page, IDOK);
     } else if (pageClass == "SETUP_SELDIR") {
-        std::printf("Directory page: installing into %s\n", ControlText(page, IDC_DIRECTORY).c_str());
+        std::string directory = ControlText(page, IDC_DIRECTORY);
+        std::printf("Directory page: installing into %s\n", directory.c_str());
+        if (!PictureDir.empty()) {
+            TakePicture(page, "directory");
+            PictureBrowseDialog(page);
+            HoldFileOfInstallation(directory);
+        }
         Click(page, IDOK);
     } else if (pageClass == "SETUP_INSTALL") {
         std::printf("Install page: copying\n");
@@ -57,6 +69,7 @@ void AnswerPage(HWND page, const std::string& pageClass)
         std::printf("Finish page: %s; restart %s\n", OneLine(ControlText(page, IDC_PAGE_TEXT)).c_str(),
                     RestartNow ? "now" : "later");
         Click(page, RestartNow ? IDC_RESTART_NOW : IDC_RESTART_LATER);
+        TakePicture(page, "finish");
         Click(page, IDOK);
     }
 }
@@ -92,7 +105,14 @@ void Drive()
     std::set<HWND> handled;
     std::string status;
     while (DrivenProgramRunning()) {
-        if (WaitForWindow("#32770", nullptr, 0) != nullptr) {
+        if (HWND box = WaitForWindow("#32770", nullptr, 0)) {
+            if (!PictureDir.empty() && Settled(box, 5000) && PictureInstallPage(box)) {
+                MessageBoxSeen seen = AnswerMessageBox(IDRETRY, 5000);
+                std::printf("Message \"%s\": %s\n  the file held for the picture is let go: answered Retry\n",
+                            seen.caption.c_str(), OneLine(seen.text).c_str());
+                continue;
+            }
+            if (DriverOnly && Settled(box, 5000)) TakePicture(box, "driver-only");
             AnswerMessageBox(ChooseButton, 5000);
             continue;
         }
@@ -111,18 +131,18 @@ void Drive()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later]\n");
+        std::fprintf(stderr, "usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later] [pictures DIR]\n");
         return 2;
     }
-    bool driverOnly = false;
     for (int i = 2; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-u") == 0) driverOnly = true;
+        if (std::strcmp(argv[i], "-u") == 0) DriverOnly = true;
+        else if (std::strcmp(argv[i], "pictures") == 0 && i + 1 < argc) PictureDir = argv[++i];
         else if (std::strcmp(argv[i], "serial") == 0) Serial = true;
         else if (std::strcmp(argv[i], "now") == 0) RestartNow = true;
     }
     setvbuf(stdout, nullptr, _IONBF, 0);
     RestartRefusal refusal;
-    std::string command = std::string("\"") + argv[1] + "\"" + (driverOnly ? " -u" : "");
+    std::string command = std::string("\"") + argv[1] + "\"" + (DriverOnly ? " -u" : "");
     std::printf("autopilot: started %s\n", command.c_str());
     DWORD exitCode = RunDriven(command, Drive, 300000);
     if (exitCode == 1000) {
