@@ -47,7 +47,9 @@ int64_t LeastBits(const std::vector<uint8_t>& input)
     for (std::size_t i = count; i-- > 0;) {
         const std::size_t at = Window + i;
         std::size_t longest = 0;
-        for (std::size_t distance = 1; distance <= Window; ++distance) {
+        // Past i + 18 a candidate lies wholly in the blanks: one such stands
+        // for all of them.
+        for (std::size_t distance = 1; distance <= std::min(Window, i + 18); ++distance) {
             std::size_t length = 0;
             while (length < 18 && i + length < count && text[at - distance + length] == text[at + length]) ++length;
             longest = std::max(longest, length);

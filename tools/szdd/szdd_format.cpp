@@ -1,7 +1,6 @@
 #include "szdd_format.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -16,6 +15,12 @@ constexpr int MaxMatch = 18;
 // write; whether a reader takes the old byte first is not something to rely
 // on, so references reach back at most 4095 bytes.
 constexpr int MaxDistance = RingSize - 1;
+// The expander's ring starts full of blanks. Of those before the text only
+// the last MaxMatch + 1 are kept: an older blank starts the same all-blank
+// match, farther back, and the search keeps the nearer of equal matches
+// anyway. A chain of 4095 blanks walked at every "   " of the text costs
+// much time and gains not one byte.
+constexpr int Blanks = MaxMatch + 1;
 constexpr int MaxChain = RingSize;  // every candidate in the window: the longest match, always
 
 struct Reference {
@@ -24,22 +29,28 @@ struct Reference {
 };
 
 // LZSS over a hash chain of 3-byte prefixes, parsed for the least size. The text is preceded by
-// MaxDistance blanks, which is what the expander's initial ring holds: a run
-// of blanks early in the file can be taken from there.
+// blanks, which is what the expander's initial ring holds: a run of blanks
+// early in the file can be taken from there.
 class Compressor {
 public:
-    // heads: the table of chain heads, one per hash value. The caller keeps
-    // one table for every run: 256 KiB allocated afresh each time would
-    // dominate the time of a small file (under the fuzzer's AddressSanitizer
-    // many times over).
+    // heads: the table of chain heads, one per hash value, every head -1
+    // (no chain yet). The caller keeps one table for every run, and each run
+    // empties only the heads it set: 256 KiB allocated or cleared each time
+    // would dominate the time of a small file (under the fuzzer's
+    // AddressSanitizer many times over).
     Compressor(const std::vector<uint8_t>& input, std::vector<int>& heads)
-        : text_(MaxDistance, ' '), head_(heads)
+        : text_(Blanks, ' '), head_(heads)
     {
-        head_.resize(1 << 16);
-        std::memset(head_.data(), 0xFF, head_.size() * sizeof head_[0]);  // every head -1: no chain yet
+        if (head_.empty()) head_.assign(1 << 16, -1);
         text_.insert(text_.end(), input.begin(), input.end());
         previous_.assign(text_.size(), -1);
     }
+    ~Compressor()
+    {
+        for (int i = 0; i + MinMatch <= static_cast<int>(text_.size()); ++i) head_[Hash(i)] = -1;
+    }
+    Compressor(const Compressor&) = delete;
+    Compressor& operator=(const Compressor&) = delete;
 
     // The parse of least size: a literal costs 9 bits (its flag and byte), a
     // reference 17, whatever its length. Each position's longest match is
@@ -49,8 +60,8 @@ public:
     // with these matches. Greedy parsing gave about 3% more.
     std::vector<uint8_t> Run()
     {
-        for (int i = 0; i < MaxDistance; ++i) Insert(i);
-        const int start = MaxDistance;
+        for (int i = 0; i < Blanks; ++i) Insert(i);
+        const int start = Blanks;
         const int end = static_cast<int>(text_.size());
         const int count = end - start;
         std::vector<Reference> longest(count);
@@ -135,7 +146,7 @@ private:
         BeginItem();
         // Ring position of the source: the expander writes output byte n
         // (counted from 0) at FirstRingPosition + n.
-        int produced = position - MaxDistance;
+        int produced = position - Blanks;
         int ring = (FirstRingPosition + produced - reference.distance) & (RingSize - 1);
         out_.push_back(static_cast<uint8_t>(ring & 0xFF));
         out_.push_back(static_cast<uint8_t>(((ring >> 4) & 0xF0) | (reference.length - MinMatch)));
