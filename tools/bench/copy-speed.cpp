@@ -5,9 +5,9 @@
 // its first "Copying" to "Updating Registry...", so the one-second pause
 // and the registration after it are left out; SetDlgItemTextA is taken
 // from the import table to see those two moments.
-// With "profile" as third argument it also times the system calls the
-// page's code makes (each taken from the import table the same way) and
-// prints where the page's time went.
+// With "profile" as third argument it also times the system calls made by
+// the page's copy phase and by the loop (each taken from the import table
+// the same way) and prints where the time of each went.
 // Usage: copy-speed.exe PAYLOAD_FOLDER ROUNDS [profile]
 #include <windows.h>
 
@@ -31,52 +31,53 @@ namespace {
 
 LARGE_INTEGER Frequency, CopyStart, CopyEnd;
 bool Started = false;
-LONGLONG SetTextSpent = 0;
 BOOL(WINAPI* RealSetText)(HWND, int, LPCSTR);
+
+// The profile: time and count of each patched call, per side (0 the page's
+// copy phase, 1 the bare loop), summed over the rounds. The page's calls
+// are counted only from its first "Copying" to "Updating Registry...", so
+// the pause's message polling and the registration stay out.
+constexpr int Profiled = 24;
+const char* ProfiledName[Profiled];
+LONGLONG Spent[2][Profiled];
+long Calls[2][Profiled];
+bool ProfileWanted = false;
+int ProfilingSide = -1;  // -1: not counting
 
 BOOL WINAPI TimedSetText(HWND window, int control, LPCSTR text)
 {
     if (control == IDC_STATUS && text != nullptr) {
         if (!Started && strncmp(text, "Copying ", 8) == 0) {
             Started = true;
+            if (ProfileWanted) ProfilingSide = 0;
             QueryPerformanceCounter(&CopyStart);
         } else if (strcmp(text, "Updating Registry...") == 0) {
             QueryPerformanceCounter(&CopyEnd);
+            ProfilingSide = -1;
         }
     }
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    BOOL result = RealSetText(window, control, text);
-    QueryPerformanceCounter(&end);
-    SetTextSpent += end.QuadPart - start.QuadPart;
-    return result;
+    return RealSetText(window, control, text);
 }
-
-// The profile: time and count of each patched call, summed over the page's runs.
-constexpr int Profiled = 16;
-const char* ProfiledName[Profiled];
-LONGLONG Spent[Profiled];
-long Calls[Profiled];
-bool Profiling = false;
 
 template <int Slot, typename R, typename... A>
 struct Timed {
     static R(WINAPI* real)(A...);
     static R WINAPI call(A... args)
     {
-        if (!Profiling) return real(args...);
+        if (ProfilingSide < 0) return real(args...);
         LARGE_INTEGER start, end;
         QueryPerformanceCounter(&start);
         struct Count {  // counts when the call returns, whatever it returns
             LARGE_INTEGER& start;
             LARGE_INTEGER& end;
+            int side;
             ~Count()
             {
                 QueryPerformanceCounter(&end);
-                Spent[Slot] += end.QuadPart - start.QuadPart;
-                ++Calls[Slot];
+                Spent[side][Slot] += end.QuadPart - start.QuadPart;
+                ++Calls[side][Slot];
             }
-        } count{start, end};
+        } count{start, end, ProfilingSide};
         return real(args...);
     }
 };
@@ -113,6 +114,11 @@ void ProfileThePage()
     Profile<13>("gdi32.dll", "CreateSolidBrush", CreateSolidBrush);
     Profile<14>("kernel32.dll", "CreateFileA", CreateFileA);
     Profile<15>("kernel32.dll", "SetFileAttributesA", SetFileAttributesA);
+    Profile<16>("kernel32.dll", "CloseHandle", CloseHandle);
+    Profile<17>("kernel32.dll", "MoveFileExA", MoveFileExA);
+    Profile<18>("user32.dll", "SetDlgItemTextA", SetDlgItemTextA);
+    Profile<19>("user32.dll", "TranslateMessage", TranslateMessage);
+    Profile<20>("kernel32.dll", "GetTickCount", GetTickCount);
 }
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
@@ -142,15 +148,15 @@ void Empty(const std::string& folder)
 double InstallPage()
 {
     Started = false;
-    Profiling = !ProfilePatches.empty();
     RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL);
-    Profiling = false;
+    ProfilingSide = -1;
     return Seconds(CopyStart, CopyEnd);
 }
 
 double BareLoop(const std::string& from, const std::string& to, const std::vector<std::string>& names)
 {
     LARGE_INTEGER start, end;
+    if (ProfileWanted) ProfilingSide = 1;
     QueryPerformanceCounter(&start);
     for (const std::string& name : names) {
         OFSTRUCT sourceInfo = {}, targetInfo = {};
@@ -161,6 +167,7 @@ double BareLoop(const std::string& from, const std::string& to, const std::vecto
         LZClose(source);
     }
     QueryPerformanceCounter(&end);
+    ProfilingSide = -1;
     return Seconds(start, end);
 }
 
@@ -211,8 +218,11 @@ int main(int argc, char** argv)
     if (!patch.applied()) return 1;
     RealSetText = reinterpret_cast<BOOL(WINAPI*)(HWND, int, LPCSTR)>(patch.original());
 
+    // The set-text patch above is the first; the profile's own wrapper of
+    // SetDlgItemTextA then passes calls on to it.
     bool profile = argc > 3 && strcmp(argv[3], "profile") == 0;
     if (profile) ProfileThePage();
+    ProfileWanted = profile;
 
     // Alternating rounds, so that neither side always finds a warmer cache.
     // Each side runs into the empty folder (a first installation), then
@@ -238,15 +248,30 @@ int main(int argc, char** argv)
     report("into an empty folder", page, loop);
     report("over the same files again", pageAgain, loopAgain);
     if (profile) {
-        double total = 0;
-        for (double t : page) total += t;
-        std::printf("where the page's %.3f s went, all rounds (the registration's calls included):\n", total);
-        for (int i = 0; i < Profiled; ++i)
-            if (ProfiledName[i] != nullptr)
-                std::printf("  %-20s %6ld calls %8.3f s\n", ProfiledName[i], Calls[i],
-                            static_cast<double>(Spent[i]) / static_cast<double>(Frequency.QuadPart));
-        std::printf("  %-20s %6s       %8.3f s\n", "SetDlgItemTextA", "",
-                    static_cast<double>(SetTextSpent) / static_cast<double>(Frequency.QuadPart));
+        auto sum = [](const std::vector<double>& times) {
+            double total = 0;
+            for (double t : times) total += t;
+            return total;
+        };
+        const double seconds[2] = {sum(page) + sum(pageAgain), sum(loop) + sum(loopAgain)};
+        std::printf("where the time went, all rounds, both cases: the page's copy phase %.3f s, the loop %.3f s\n",
+                    seconds[0], seconds[1]);
+        std::printf("  %-20s %8s %8s %10s %8s %8s\n", "call", "calls", "s", "ms/file", "calls", "s");
+        double accounted[2] = {0, 0};
+        const double files = static_cast<double>(names.size()) * 2 * rounds;
+        for (int i = 0; i < Profiled; ++i) {
+            if (ProfiledName[i] == nullptr || (Calls[0][i] == 0 && Calls[1][i] == 0)) continue;
+            double s[2];
+            for (int side = 0; side < 2; ++side) {
+                s[side] = static_cast<double>(Spent[side][i]) / static_cast<double>(Frequency.QuadPart);
+                accounted[side] += s[side];
+            }
+            std::printf("  %-20s %8ld %8.3f %10.3f %8ld %8.3f\n", ProfiledName[i], Calls[0][i], s[0],
+                        1000 * s[0] / files, Calls[1][i], s[1]);
+        }
+        std::printf("  %-20s %8s %8.3f %10.3f %8s %8.3f\n", "(elsewhere)", "", seconds[0] - accounted[0],
+                    1000 * (seconds[0] - accounted[0]) / files, "", seconds[1] - accounted[1]);
+        std::printf("  (left: the page's calls; right: the loop's)\n");
     }
     FreeInstallList();
     return 0;
