@@ -28,6 +28,15 @@ const FileEntry& EntryOf(int disk, int entry)
     return Disks[disk - 1].FirstEntry[entry - 1];
 }
 
+// Showing a file (its status text, percentage and bar) goes through the
+// window system and repaints two controls, which costs a good part of the
+// time a small file takes to copy. Files quicker than the eye are therefore
+// shown at most once in this time: the first and the last file of each disk
+// always, any other once this time has passed since the last one shown, and
+// a file that is reported before its message box. On a machine where each
+// file takes longer, every file is shown.
+constexpr DWORD ShowEveryMs = 50;
+
 // What the engine draws on: the page, its device context and controls,
 // looked up once, and the percentage on show.
 struct Display {
@@ -35,8 +44,9 @@ struct Display {
     HDC dc;
     HWND status;
     HWND percent;
-    RECT bar;   // inside the frame over control 1011, the full width
-    int shown;  // the percentage on show, -1 after the bar was emptied
+    RECT bar;        // inside the frame over control 1011, the full width
+    int shown;       // the percentage on show, -1 after the bar was emptied
+    DWORD shownAt;   // when a file was last shown
 };
 
 void ShowStatus(const Display& display, const char* text)
@@ -149,19 +159,24 @@ bool ExpandInto(const FileHandle& file)
     return written >= 0 && written == expected;
 }
 
-// Windows 95 has no MoveFileExA: the old file goes first, then the new one
-// takes its name. Should that move fail once the old file is gone, one copy
-// is tried before the file is reported; the temporary file never stays.
+// The new file takes the old one's name in one step where the platform can
+// (MoveFileExA replacing the old file; Windows 95 and 98 export it but fail
+// every call). Otherwise, and when that step fails for any reason, the old
+// file goes first and then the new one takes its name; should that move
+// fail once the old file is gone, one copy is tried before the file is
+// reported. The temporary file never stays.
 FileFailure PutInPlace(const char* temporary, const char* destination, DWORD oldAttributes)
 {
-    if (!DeleteFileA(destination)) {
-        DeleteFileA(temporary);
-        return FileFailure::DestinationUnwritable;  // in use, or a directory of that name
-    }
-    if (!MoveFileA(temporary, destination)) {
-        bool copied = CopyFileA(temporary, destination, FALSE) != FALSE;
-        DeleteFileA(temporary);
-        if (!copied) return FileFailure::MoveFailed;
+    if (!MoveFileExA(temporary, destination, MOVEFILE_REPLACE_EXISTING)) {
+        if (!DeleteFileA(destination)) {
+            DeleteFileA(temporary);
+            return FileFailure::DestinationUnwritable;  // in use, or a directory of that name
+        }
+        if (!MoveFileA(temporary, destination)) {
+            bool copied = CopyFileA(temporary, destination, FALSE) != FALSE;
+            DeleteFileA(temporary);
+            if (!copied) return FileFailure::MoveFailed;
+        }
     }
     if ((oldAttributes & KeptAttributes) != 0) SetFileAttributesA(destination, oldAttributes & KeptAttributes);
     return FileFailure::None;
@@ -285,24 +300,40 @@ bool AskForDisk(HWND page, int disk)
     return true;
 }
 
+void ShowFileStatus(const Display& display, const FileEntry& file)
+{
+    FixedText<256> status;
+    status.assign(LoadText(IDS_COPYING)).append(file.SourceName).append("\n\n").append(file.Description);
+    ShowStatus(display, status);
+}
+
 void CopyOneFile(Display& display, int disk, int entry)
 {
     HWND page = display.page;
     const FileEntry& file = EntryOf(disk, entry);
-    FixedText<256> status;
-    status.assign(LoadText(IDS_COPYING)).append(file.SourceName).append("\n\n").append(file.Description);
-    ShowStatus(display, status);
+    const int count = Disks[disk - 1].FileCount, percent = entry * 100 / count;
+    const DWORD now = GetTickCount();
+    bool shown = entry == 1 || entry == count || now - display.shownAt >= ShowEveryMs;
+    if (shown) {
+        display.shownAt = now;
+        ShowFileStatus(display, file);
+    }
 
     FixedText<256> source, destination;
     bool sourceFits = BuildSourcePath(source, disk, entry);
     bool destinationFits = BuildDestPath(destination, disk, entry);
     for (bool first = true;; first = false) {
         FileFailure failure = OpenSourceFile(page, sourceFits ? source.c_str() : nullptr);
-        if (first) ShowProgress(display, entry * 100 / Disks[disk - 1].FileCount);
+        if (first && shown) ShowProgress(display, percent);
         FileFailure expanded = ExpandToDest(page, destinationFits ? destination.c_str() : nullptr);
         if (failure == FileFailure::None) failure = expanded;
         // An entry the script left empty names no file; a cancel wins.
         if (failure == FileFailure::None || file.SourceName.empty() || PageResult == PageCancel) return;
+        if (!shown) {  // the box is read against the page: it shows this file
+            shown = true;
+            ShowFileStatus(display, file);
+            ShowProgress(display, percent);
+        }
         int answer = AskAboutFile(page, ReportedName(destination, disk, entry), failure);
         RedrawBar(display);
         if (answer == IDRETRY) continue;
@@ -350,7 +381,7 @@ void CopyAllFiles(HWND page)
 {
     SkippedCount = 0;
     WindowDC dc(page);
-    Display display = {page, dc.get(), GetDlgItem(page, IDC_STATUS), GetDlgItem(page, IDC_PERCENT), {}, -1};
+    Display display = {page, dc.get(), GetDlgItem(page, IDC_STATUS), GetDlgItem(page, IDC_PERCENT), {}, -1, 0};
     for (int disk = 1; disk <= DiskCount && PageResult != PageCancel; ++disk) {
         if (disk > 1 && !AskForDisk(page, disk)) break;
         UpdateWindow(page);

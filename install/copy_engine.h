@@ -14,8 +14,9 @@ extern LzFile SourceHandle;
 // The four ways one file can fail.
 enum class FileFailure { None, SourceUnreadable, DestinationUnwritable, ExpansionIncomplete, MoveFailed };
 
-// Copies every file, disk by disk, showing each on the page with a per-disk
-// percentage and bar, then updates the registry. Before the first file of
+// Copies every file, disk by disk, showing them on the page with a per-disk
+// percentage and bar (files quicker than the eye at most every 50 ms), then
+// updates the registry. Before the first file of
 // disk 2 and later it asks for the disk while that file is missing. A file
 // that fails is reported, and the user aborts, retries or skips it; skipped
 // files are listed before the registry is updated. Stops between files when
