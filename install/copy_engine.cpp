@@ -11,6 +11,16 @@ LzFile SourceHandle;
 
 namespace {
 
+// The time the open source was last written, when it is known: the copy
+// takes it over, as LZCopy does.
+FILETIME SourceTime;
+bool SourceTimeKnown = false;
+
+// The copy moves the expanded data in steps of this buffer. LZCopy moves it
+// in steps of about a kilobyte, one read and one write each, and those calls
+// cost more than the expansion itself.
+char CopyBuffer[32768];
+
 // The files the user chose to skip: the first ten by their entries (their
 // paths are composed again for the list), the rest counted.
 constexpr int ListedSkips = 10;
@@ -150,13 +160,23 @@ FileHandle CreateTemporary(const char* destination, FixedText<MAX_PATH>& tempora
     return FileHandle();
 }
 
-// Expands the open source into the file; true when every byte arrived. A
-// Win32 file handle is the HFILE of the LZ interface.
+// Expands the open source into the file; true when every byte arrived.
 bool ExpandInto(const FileHandle& file)
 {
     LONG expected = ExpandedLength(SourceHandle.get());
-    LONG written = LZCopy(SourceHandle.get(), static_cast<INT>(reinterpret_cast<INT_PTR>(file.get())));
-    return written >= 0 && written == expected;
+    LONG total = 0;
+    for (;;) {
+        INT read = LZRead(SourceHandle.get(), CopyBuffer, static_cast<INT>(sizeof CopyBuffer));
+        if (read < 0) return false;
+        if (read == 0) break;
+        DWORD written = 0;
+        if (!WriteFile(file.get(), CopyBuffer, static_cast<DWORD>(read), &written, nullptr) ||
+            written != static_cast<DWORD>(read))
+            return false;
+        total += read;
+    }
+    if (SourceTimeKnown) SetFileTime(file.get(), nullptr, nullptr, &SourceTime);
+    return total == expected;
 }
 
 // The new file takes the old one's name in one step where the platform can
@@ -360,10 +380,27 @@ bool BuildDestPath(FixedText<256>& path, int disk, int entry)
     return path.appendWhole(file.DestDir) && path.appendWhole("\\") && path.appendWhole(file.DestName);
 }
 
+// The source is opened as a Win32 file, whose handle is the HFILE of the LZ
+// interface, so that its time can be read; LZInit then takes the file over
+// (and answers the same file when it is not compressed). A name the file
+// system does not know goes to LZOpenFileA, which also looks for the file
+// under its compressed name; such a copy takes the time of the installation.
 FileFailure OpenSourceFile(HWND page, const char* path)
 {
     SourceHandle.reset();
-    if (path != nullptr) SourceHandle = OpenLzFile(path, OF_READ);
+    SourceTimeKnown = false;
+    if (path != nullptr) {
+        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            SourceHandle = OpenLzFile(path, OF_READ);
+        } else {
+            SourceTimeKnown = GetFileTime(file, nullptr, nullptr, &SourceTime) != FALSE;
+            INT source = LZInit(static_cast<INT>(reinterpret_cast<INT_PTR>(file)));
+            if (source >= 0) SourceHandle = LzFile(source);
+            else CloseHandle(file);  // a compressed file LZInit could not read
+        }
+    }
     PumpPageMessage(page);
     return SourceHandle ? FileFailure::None : FileFailure::SourceUnreadable;
 }

@@ -157,23 +157,23 @@ std::string Lines(const char* section, int count, const char* keyword)
     return text;
 }
 
-using LZCopyFn = LONG(WINAPI*)(HFILE, HFILE);
-LZCopyFn RealLZCopy;
+using LZReadFn = INT(WINAPI*)(INT, LPSTR, INT);
+LZReadFn RealLZRead;
 
 // Each file takes longer than the page waits between two files it shows.
-LONG WINAPI SlowLZCopy(HFILE source, HFILE target)
+INT WINAPI SlowLZRead(INT source, LPSTR buffer, INT count)
 {
     Sleep(60);
-    return RealLZCopy(source, target);
+    return RealLZRead(source, buffer, count);
 }
 
 }  // namespace
 
 TEST_F(InstallPage, PercentagesAndTheBarStartAgainOnEachDisk)
 {
-    ImportPatch copy("lz32.dll", "LZCopy", reinterpret_cast<void*>(SlowLZCopy));
-    ASSERT_TRUE(copy.applied());
-    RealLZCopy = reinterpret_cast<LZCopyFn>(copy.original());
+    ImportPatch read("lz32.dll", "LZRead", reinterpret_cast<void*>(SlowLZRead));
+    ASSERT_TRUE(read.applied());
+    RealLZRead = reinterpret_cast<LZReadFn>(read.original());
     Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\nDisk3=Three\n"
          "[FileCounts]\nDisk1=1\nDisk2=3\nDisk3=7\n[DirectoryName]\nRootDir=SRC\n" +
          Lines("Disk1", 1, "RootDir") + Lines("Disk2", 3, "RootDir") + Lines("Disk3", 7, "RootDir"));
@@ -273,15 +273,44 @@ TEST_F(InstallPage, EveryKeywordCopiesFromItsSourceToItsDestination)
     EXPECT_EQ("no keyword", ReadTextFile(dest_ + "\\PLAIN.TXT"));
 }
 
+namespace {
+
+FILETIME LastWritten(const std::string& path)
+{
+    FILETIME time = {};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    GetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+    return time;
+}
+
+}  // namespace
+
+// Files several times the copy's step, compressed or not, new or replacing
+// an old file, arrive whole and keep the time of their source.
 TEST_F(InstallPage, RootDirIsCopiedOnceItExists)
 {
-    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=1\n[DirectoryName]\nRootDir=ROOT\n"
-         "[Disk1]\n1=MAIN.EX_,MAIN.EXE,Main,RootDir\n");
-    const std::string main = Pattern(20000, 3);
+    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=2\n[DirectoryName]\nRootDir=ROOT\n"
+         "[Disk1]\n1=MAIN.EX_,MAIN.EXE,Main,RootDir\n2=DATA.BIN,DATA.BIN,Data,RootDir\n");
+    const std::string main = Pattern(200000, 3), data = Pattern(100001, 7);
     Source("ROOT\\MAIN.EX_", Szdd(main));
+    Source("ROOT\\DATA.BIN", data);
+    const FILETIME old = {0x2A69C000, 0x01BC7AB0};  // in 1997
+    for (const char* name : {"MAIN.EX_", "DATA.BIN"}) {
+        HANDLE file = CreateFileA((TestDirectory() + "\\ROOT\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        SetFileTime(file, nullptr, nullptr, &old);
+        CloseHandle(file);
+    }
     CreateDirectoryA((dest_ + "\\ROOT").c_str(), nullptr);
+    WriteTextFile(dest_ + "\\ROOT\\MAIN.EXE", "old");
     EXPECT_EQ(PageNext, Run());
     EXPECT_EQ(main, ReadTextFile(dest_ + "\\ROOT\\MAIN.EXE"));
+    EXPECT_EQ(data, ReadTextFile(dest_ + "\\ROOT\\DATA.BIN"));
+    for (const char* name : {"MAIN.EXE", "DATA.BIN"}) {
+        FILETIME copied = LastWritten(dest_ + "\\ROOT\\" + name);
+        EXPECT_EQ(0, CompareFileTime(&old, &copied)) << name;
+    }
 }
 
 TEST_F(InstallPage, EachFailedFileIsReportedAndIgnoredFilesAreListed)
@@ -407,25 +436,34 @@ TEST_F(InstallPage, PathsThatDoNotFitAreSkippedNotCut)
 namespace {
 
 int Copies = 0;
+bool InCopy = false;
 HANDLE InSecondFile, Clicked;
 
-// Holds the second file's copy until the robot has clicked Cancel.
-LONG WINAPI HeldLZCopy(HFILE source, HFILE target)
+// Counts the copies (each reads until nothing is left) and holds the second
+// one until the robot has clicked Cancel.
+INT WINAPI HeldLZRead(INT source, LPSTR buffer, INT count)
 {
-    if (++Copies == 2) {
-        SetEvent(InSecondFile);
-        WaitForSingleObject(Clicked, 10000);
+    if (!InCopy) {
+        InCopy = true;
+        if (++Copies == 2) {
+            SetEvent(InSecondFile);
+            WaitForSingleObject(Clicked, 10000);
+        }
     }
-    return RealLZCopy(source, target);
+    INT read = RealLZRead(source, buffer, count);
+    if (read <= 0) InCopy = false;
+    return read;
 }
 
 }  // namespace
 
 TEST_F(InstallPage, CancelDuringTheSecondFileFinishesItAndStops)
 {
-    ImportPatch copy("lz32.dll", "LZCopy", reinterpret_cast<void*>(HeldLZCopy));
-    ASSERT_TRUE(copy.applied());
-    RealLZCopy = reinterpret_cast<LZCopyFn>(copy.original());
+    ImportPatch read("lz32.dll", "LZRead", reinterpret_cast<void*>(HeldLZRead));
+    ASSERT_TRUE(read.applied());
+    RealLZRead = reinterpret_cast<LZReadFn>(read.original());
+    Copies = 0;
+    InCopy = false;
     InSecondFile = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Clicked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\n[FileCounts]\nDisk1=5\nDisk2=1\n" +
