@@ -37,7 +37,7 @@ BOOL(WINAPI* RealSetText)(HWND, int, LPCSTR);
 // copy phase, 1 the bare loop), summed over the rounds. The page's calls
 // are counted only from its first "Copying" to "Updating Registry...", so
 // the pause's message polling and the registration stay out.
-constexpr int Profiled = 24;
+constexpr int Profiled = 26;
 const char* ProfiledName[Profiled];
 LONGLONG Spent[2][Profiled];
 long Calls[2][Profiled];
@@ -119,6 +119,11 @@ void ProfileThePage()
     Profile<18>("user32.dll", "SetDlgItemTextA", SetDlgItemTextA);
     Profile<19>("user32.dll", "TranslateMessage", TranslateMessage);
     Profile<20>("kernel32.dll", "GetTickCount", GetTickCount);
+    Profile<21>("lz32.dll", "LZRead", LZRead);
+    Profile<22>("lz32.dll", "LZInit", LZInit);
+    Profile<23>("kernel32.dll", "WriteFile", WriteFile);
+    Profile<24>("kernel32.dll", "GetFileTime", GetFileTime);
+    Profile<25>("kernel32.dll", "SetFileTime", SetFileTime);
 }
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
