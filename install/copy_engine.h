@@ -16,11 +16,11 @@ enum class FileFailure { None, SourceUnreadable, DestinationUnwritable, Expansio
 
 // Copies every file, disk by disk, showing them on the page with a per-disk
 // percentage and bar (files quicker than the eye at most every 50 ms), then
-// updates the registry. Before the first file of
-// disk 2 and later it asks for the disk while that file is missing. A file
-// that fails is reported, and the user aborts, retries or skips it; skipped
-// files are listed before the registry is updated. Stops between files when
-// the user cancels or aborts (PageResult 0), and then registers nothing.
+// updates the registry. Before the first file of disk 2 and later it asks
+// for the disk while that file is missing. A file that fails is reported,
+// and the user aborts, retries or skips it; skipped files are listed before
+// the registry is updated. Stops between files when the user cancels or
+// aborts (PageResult 0), and then registers nothing.
 void CopyAllFiles(HWND page);
 
 // The two paths of entry n (from 1) of disk d (from 1), each part joined by
