@@ -33,23 +33,25 @@ LARGE_INTEGER Frequency, CopyStart, CopyEnd;
 bool Started = false;
 BOOL(WINAPI* RealSetText)(HWND, int, LPCSTR);
 
-// The profile: time and count of each patched call, per side (0 the page's
-// copy phase, 1 the bare loop), summed over the rounds. The page's calls
-// are counted only from its first "Copying" to "Updating Registry...", so
-// the pause's message polling and the registration stay out.
+// The profile: time and count of each patched call, per run (0 and 1 the
+// page's copy phase into the empty folder and over its files again, 2 and 3
+// the bare loop's), summed over the rounds. The page's calls are counted
+// only from its first "Copying" to "Updating Registry...", so the pause's
+// message polling and the registration stay out.
 constexpr int Profiled = 26;
 const char* ProfiledName[Profiled];
-LONGLONG Spent[2][Profiled];
-long Calls[2][Profiled];
+LONGLONG Spent[4][Profiled];
+long Calls[4][Profiled];
 bool ProfileWanted = false;
-int ProfilingSide = -1;  // -1: not counting
+int ProfiledRun = 0;     // the run under way
+int ProfilingSide = -1;  // the run being counted; -1: none
 
 BOOL WINAPI TimedSetText(HWND window, int control, LPCSTR text)
 {
     if (control == IDC_STATUS && text != nullptr) {
         if (!Started && strncmp(text, "Copying ", 8) == 0) {
             Started = true;
-            if (ProfileWanted) ProfilingSide = 0;
+            if (ProfileWanted) ProfilingSide = ProfiledRun;
             QueryPerformanceCounter(&CopyStart);
         } else if (strcmp(text, "Updating Registry...") == 0) {
             QueryPerformanceCounter(&CopyEnd);
@@ -150,18 +152,19 @@ void Empty(const std::string& folder)
     for (const std::string& name : FilesOf(folder)) DeleteFileA((folder + "\\" + name).c_str());
 }
 
-double InstallPage()
+double InstallPage(int run)
 {
+    ProfiledRun = run;
     Started = false;
     RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL);
     ProfilingSide = -1;
     return Seconds(CopyStart, CopyEnd);
 }
 
-double BareLoop(const std::string& from, const std::string& to, const std::vector<std::string>& names)
+double BareLoop(const std::string& from, const std::string& to, const std::vector<std::string>& names, int run)
 {
     LARGE_INTEGER start, end;
-    if (ProfileWanted) ProfilingSide = 1;
+    if (ProfileWanted) ProfilingSide = run;
     QueryPerformanceCounter(&start);
     for (const std::string& name : names) {
         OFSTRUCT sourceInfo = {}, targetInfo = {};
@@ -235,11 +238,11 @@ int main(int argc, char** argv)
     std::vector<double> page, loop, pageAgain, loopAgain;
     for (int round = 0; round < rounds; ++round) {
         Empty(target);
-        page.push_back(InstallPage());
-        pageAgain.push_back(InstallPage());
+        page.push_back(InstallPage(0));
+        pageAgain.push_back(InstallPage(1));
         Empty(target);
-        loop.push_back(BareLoop(source, target, names));
-        loopAgain.push_back(BareLoop(source, target, names));
+        loop.push_back(BareLoop(source, target, names, 2));
+        loopAgain.push_back(BareLoop(source, target, names, 3));
     }
     std::printf("files %u, rounds %d (medians; best in brackets)\n", static_cast<unsigned>(names.size()), rounds);
     for (auto* pair : {&page, &loop, &pageAgain, &loopAgain}) std::sort(pair->begin(), pair->end());
@@ -258,24 +261,29 @@ int main(int argc, char** argv)
             for (double t : times) total += t;
             return total;
         };
-        const double seconds[2] = {sum(page) + sum(pageAgain), sum(loop) + sum(loopAgain)};
-        std::printf("where the time went, all rounds, both cases: the page's copy phase %.3f s, the loop %.3f s\n",
-                    seconds[0], seconds[1]);
-        std::printf("  %-20s %8s %8s %10s %8s %8s\n", "call", "calls", "s", "ms/file", "calls", "s");
-        double accounted[2] = {0, 0};
-        const double files = static_cast<double>(names.size()) * 2 * rounds;
-        for (int i = 0; i < Profiled; ++i) {
-            if (ProfiledName[i] == nullptr || (Calls[0][i] == 0 && Calls[1][i] == 0)) continue;
-            double s[2];
-            for (int side = 0; side < 2; ++side) {
-                s[side] = static_cast<double>(Spent[side][i]) / static_cast<double>(Frequency.QuadPart);
-                accounted[side] += s[side];
+        const double files = static_cast<double>(names.size()) * rounds;
+        const char* what[2] = {"into an empty folder", "over the same files again"};
+        const std::vector<double>* times[4] = {&page, &pageAgain, &loop, &loopAgain};
+        for (int run = 0; run < 2; ++run) {
+            std::printf("where the time went %s, all rounds: the page's copy phase %.3f s, the loop %.3f s\n",
+                        what[run], sum(*times[run]), sum(*times[run + 2]));
+            std::printf("  %-20s %8s %8s %8s %8s %8s %8s\n", "call", "calls", "s", "ms/file", "calls", "s",
+                        "ms/file");
+            double accounted[2] = {0, 0};
+            for (int i = 0; i < Profiled; ++i) {
+                if (ProfiledName[i] == nullptr || (Calls[run][i] == 0 && Calls[run + 2][i] == 0)) continue;
+                double s[2];
+                for (int side = 0; side < 2; ++side) {
+                    s[side] = static_cast<double>(Spent[run + 2 * side][i]) / static_cast<double>(Frequency.QuadPart);
+                    accounted[side] += s[side];
+                }
+                std::printf("  %-20s %8ld %8.3f %8.3f %8ld %8.3f %8.3f\n", ProfiledName[i], Calls[run][i], s[0],
+                            1000 * s[0] / files, Calls[run + 2][i], s[1], 1000 * s[1] / files);
             }
-            std::printf("  %-20s %8ld %8.3f %10.3f %8ld %8.3f\n", ProfiledName[i], Calls[0][i], s[0],
-                        1000 * s[0] / files, Calls[1][i], s[1]);
+            double elsewhere[2] = {sum(*times[run]) - accounted[0], sum(*times[run + 2]) - accounted[1]};
+            std::printf("  %-20s %8s %8.3f %8.3f %8s %8.3f %8.3f\n", "(elsewhere)", "", elsewhere[0],
+                        1000 * elsewhere[0] / files, "", elsewhere[1], 1000 * elsewhere[1] / files);
         }
-        std::printf("  %-20s %8s %8.3f %10.3f %8s %8.3f\n", "(elsewhere)", "", seconds[0] - accounted[0],
-                    1000 * (seconds[0] - accounted[0]) / files, "", seconds[1] - accounted[1]);
         std::printf("  (left: the page's calls; right: the loop's)\n");
     }
     FreeInstallList();
