@@ -343,7 +343,7 @@ void CopyOneFile(Display& display, int disk, int entry)
     bool sourceFits = BuildSourcePath(source, disk, entry);
     bool destinationFits = BuildDestPath(destination, disk, entry);
     for (bool first = true;; first = false) {
-        FileFailure failure = OpenSourceFile(page, sourceFits ? source.c_str() : nullptr);
+        FileFailure failure = OpenSourceFile(sourceFits ? source.c_str() : nullptr);
         if (first && shown) ShowProgress(display, percent);
         FileFailure expanded = ExpandToDest(page, destinationFits ? destination.c_str() : nullptr);
         if (failure == FileFailure::None) failure = expanded;
@@ -385,7 +385,7 @@ bool BuildDestPath(FixedText<256>& path, int disk, int entry)
 // (and answers the same file when it is not compressed). A name the file
 // system does not know goes to LZOpenFileA, which also looks for the file
 // under its compressed name; such a copy takes the time of the installation.
-FileFailure OpenSourceFile(HWND page, const char* path)
+FileFailure OpenSourceFile(const char* path)
 {
     SourceHandle.reset();
     SourceTimeKnown = false;
@@ -401,7 +401,6 @@ FileFailure OpenSourceFile(HWND page, const char* path)
             else CloseHandle(file);  // a compressed file LZInit could not read
         }
     }
-    PumpPageMessage(page);
     return SourceHandle ? FileFailure::None : FileFailure::SourceUnreadable;
 }
 

@@ -30,9 +30,13 @@ void CopyAllFiles(HWND page);
 bool BuildSourcePath(FixedText<256>& path, int disk, int entry);
 bool BuildDestPath(FixedText<256>& path, int disk, int entry);
 
-// The two halves of one file's copy; each ends by letting the page handle
-// one pending message. A null path (one that did not fit) opens nothing.
-FileFailure OpenSourceFile(HWND page, const char* path);
+// The two halves of one file's copy; the second ends by letting the page
+// handle one pending message. (A pending click is thus handled once the
+// file is copied, as it would be between the halves, since the file in
+// progress is always finished; a second chance in between costs each file
+// a round trip to the window system.) A null path (one that did not fit)
+// opens nothing.
+FileFailure OpenSourceFile(const char* path);
 FileFailure ExpandToDest(HWND page, const char* path);
 
 #endif

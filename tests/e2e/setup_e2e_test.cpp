@@ -306,14 +306,19 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
 {
     // Two large first files keep the copy busy long enough for the click,
     // even on a busy machine where the robot's thread starts late. They are
-    // stored compressed (as literals only): plain data is copied in large
-    // steps, far quicker than it is expanded.
-    std::string big(48 << 20, 'z');
+    // stored compressed, one "z" and then references to the 18 bytes before,
+    // since expanding is far slower than copying plain data: 128 MB each.
+    const size_t references = (128 << 20) / 18, bigSize = 1 + 18 * references;
     std::string stored("SZDD\x88\xF0\x27\x33" "A", 9);
     stored += '\0';
-    for (int shift = 0; shift < 32; shift += 8) stored += static_cast<char>((big.size() >> shift) & 0xFF);
-    stored.reserve(stored.size() + big.size() / 8 * 9);
-    for (size_t i = 0; i < big.size(); i += 8) stored.append(1, '\xFF').append(big, i, 8);
+    for (int shift = 0; shift < 32; shift += 8) stored += static_cast<char>((bigSize >> shift) & 0xFF);
+    stored += "\x01z";  // a flag byte: a literal, then seven references
+    for (size_t n = 0, written = 1; n < references; ++n, written += 18) {
+        if (n % 8 == 7) stored += '\0';  // a flag byte: eight references
+        size_t from = (0xFF0 + written - 1) & 0xFFF;  // the byte just written
+        stored += static_cast<char>(from & 0xFF);
+        stored += static_cast<char>(((from >> 4) & 0xF0) | (18 - 3));
+    }
     WriteTextFile(std::string(Medium) + "\\BIG.DAT", stored);
     std::string script = std::string(Medium) + "\\SETUP.INF";
     WritePrivateProfileStringA("Disk1", "1", "BIG.DAT,BIG.DAT,A large file,RootDir", script.c_str());
@@ -334,7 +339,9 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
     EXPECT_TRUE(found && clicked) << "page found " << found;
     EXPECT_EQ(0u, exitCode);
     EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
-    EXPECT_EQ(big.size(), ReadTextFile(std::string(Installed) + "\\BIG.DAT").size()) << "the file in progress is finished";
+    WIN32_FILE_ATTRIBUTE_DATA installed = {};
+    GetFileAttributesExA((std::string(Installed) + "\\BIG.DAT").c_str(), GetFileExInfoStandard, &installed);
+    EXPECT_EQ(bigSize, installed.nFileSizeLow) << "the file in progress is finished";
     ExpectNothingChanged();
 }
 
