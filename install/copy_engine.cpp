@@ -11,6 +11,16 @@ LzFile SourceHandle;
 
 namespace {
 
+// The time the open source was last written, when it is known: the copy
+// takes it over, as LZCopy does.
+FILETIME SourceTime;
+bool SourceTimeKnown = false;
+
+// The copy moves the expanded data in steps of this buffer. LZCopy moves it
+// in steps of about a kilobyte, one read and one write each, and those calls
+// cost more than the expansion itself.
+char CopyBuffer[32768];
+
 // The files the user chose to skip: the first ten by their entries (their
 // paths are composed again for the list), the rest counted.
 constexpr int ListedSkips = 10;
@@ -28,6 +38,15 @@ const FileEntry& EntryOf(int disk, int entry)
     return Disks[disk - 1].FirstEntry[entry - 1];
 }
 
+// Showing a file (its status text, percentage and bar) goes through the
+// window system and repaints two controls, which costs a good part of the
+// time a small file takes to copy. Files quicker than the eye are therefore
+// shown at most once in this time: the first and the last file of each disk
+// always, any other once this time has passed since the last one shown, and
+// a file that is reported before its message box. On a machine where each
+// file takes longer, every file is shown.
+constexpr DWORD ShowEveryMs = 50;
+
 // What the engine draws on: the page, its device context and controls,
 // looked up once, and the percentage on show.
 struct Display {
@@ -35,8 +54,9 @@ struct Display {
     HDC dc;
     HWND status;
     HWND percent;
-    RECT bar;   // inside the frame over control 1011, the full width
-    int shown;  // the percentage on show, -1 after the bar was emptied
+    RECT bar;        // inside the frame over control 1011, the full width
+    int shown;       // the percentage on show, -1 after the bar was emptied
+    DWORD shownAt;   // when a file was last shown
 };
 
 void ShowStatus(const Display& display, const char* text)
@@ -140,28 +160,43 @@ FileHandle CreateTemporary(const char* destination, FixedText<MAX_PATH>& tempora
     return FileHandle();
 }
 
-// Expands the open source into the file; true when every byte arrived. A
-// Win32 file handle is the HFILE of the LZ interface.
+// Expands the open source into the file; true when every byte arrived.
 bool ExpandInto(const FileHandle& file)
 {
     LONG expected = ExpandedLength(SourceHandle.get());
-    LONG written = LZCopy(SourceHandle.get(), static_cast<INT>(reinterpret_cast<INT_PTR>(file.get())));
-    return written >= 0 && written == expected;
+    LONG total = 0;
+    for (;;) {
+        INT read = LZRead(SourceHandle.get(), CopyBuffer, static_cast<INT>(sizeof CopyBuffer));
+        if (read < 0) return false;
+        if (read == 0) break;
+        DWORD written = 0;
+        if (!WriteFile(file.get(), CopyBuffer, static_cast<DWORD>(read), &written, nullptr) ||
+            written != static_cast<DWORD>(read))
+            return false;
+        total += read;
+    }
+    if (SourceTimeKnown) SetFileTime(file.get(), nullptr, nullptr, &SourceTime);
+    return total == expected;
 }
 
-// Windows 95 has no MoveFileExA: the old file goes first, then the new one
-// takes its name. Should that move fail once the old file is gone, one copy
-// is tried before the file is reported; the temporary file never stays.
+// The new file takes the old one's name in one step where the platform can
+// (MoveFileExA replacing the old file; Windows 95 and 98 export it but fail
+// every call). Otherwise, and when that step fails for any reason, the old
+// file goes first and then the new one takes its name; should that move
+// fail once the old file is gone, one copy is tried before the file is
+// reported. The temporary file never stays.
 FileFailure PutInPlace(const char* temporary, const char* destination, DWORD oldAttributes)
 {
-    if (!DeleteFileA(destination)) {
-        DeleteFileA(temporary);
-        return FileFailure::DestinationUnwritable;  // in use, or a directory of that name
-    }
-    if (!MoveFileA(temporary, destination)) {
-        bool copied = CopyFileA(temporary, destination, FALSE) != FALSE;
-        DeleteFileA(temporary);
-        if (!copied) return FileFailure::MoveFailed;
+    if (!MoveFileExA(temporary, destination, MOVEFILE_REPLACE_EXISTING)) {
+        if (!DeleteFileA(destination)) {
+            DeleteFileA(temporary);
+            return FileFailure::DestinationUnwritable;  // in use, or a directory of that name
+        }
+        if (!MoveFileA(temporary, destination)) {
+            bool copied = CopyFileA(temporary, destination, FALSE) != FALSE;
+            DeleteFileA(temporary);
+            if (!copied) return FileFailure::MoveFailed;
+        }
     }
     if ((oldAttributes & KeptAttributes) != 0) SetFileAttributesA(destination, oldAttributes & KeptAttributes);
     return FileFailure::None;
@@ -285,24 +320,40 @@ bool AskForDisk(HWND page, int disk)
     return true;
 }
 
+void ShowFileStatus(const Display& display, const FileEntry& file)
+{
+    FixedText<256> status;
+    status.assign(LoadText(IDS_COPYING)).append(file.SourceName).append("\n\n").append(file.Description);
+    ShowStatus(display, status);
+}
+
 void CopyOneFile(Display& display, int disk, int entry)
 {
     HWND page = display.page;
     const FileEntry& file = EntryOf(disk, entry);
-    FixedText<256> status;
-    status.assign(LoadText(IDS_COPYING)).append(file.SourceName).append("\n\n").append(file.Description);
-    ShowStatus(display, status);
+    const int count = Disks[disk - 1].FileCount, percent = entry * 100 / count;
+    const DWORD now = GetTickCount();
+    bool shown = entry == 1 || entry == count || now - display.shownAt >= ShowEveryMs;
+    if (shown) {
+        display.shownAt = now;
+        ShowFileStatus(display, file);
+    }
 
     FixedText<256> source, destination;
     bool sourceFits = BuildSourcePath(source, disk, entry);
     bool destinationFits = BuildDestPath(destination, disk, entry);
     for (bool first = true;; first = false) {
-        FileFailure failure = OpenSourceFile(page, sourceFits ? source.c_str() : nullptr);
-        if (first) ShowProgress(display, entry * 100 / Disks[disk - 1].FileCount);
+        FileFailure failure = OpenSourceFile(sourceFits ? source.c_str() : nullptr);
+        if (first && shown) ShowProgress(display, percent);
         FileFailure expanded = ExpandToDest(page, destinationFits ? destination.c_str() : nullptr);
         if (failure == FileFailure::None) failure = expanded;
         // An entry the script left empty names no file; a cancel wins.
         if (failure == FileFailure::None || file.SourceName.empty() || PageResult == PageCancel) return;
+        if (!shown) {  // the box is read against the page: it shows this file
+            shown = true;
+            ShowFileStatus(display, file);
+            ShowProgress(display, percent);
+        }
         int answer = AskAboutFile(page, ReportedName(destination, disk, entry), failure);
         RedrawBar(display);
         if (answer == IDRETRY) continue;
@@ -329,11 +380,27 @@ bool BuildDestPath(FixedText<256>& path, int disk, int entry)
     return path.appendWhole(file.DestDir) && path.appendWhole("\\") && path.appendWhole(file.DestName);
 }
 
-FileFailure OpenSourceFile(HWND page, const char* path)
+// The source is opened as a Win32 file, whose handle is the HFILE of the LZ
+// interface, so that its time can be read; LZInit then takes the file over
+// (and answers the same file when it is not compressed). A name the file
+// system does not know goes to LZOpenFileA, which also looks for the file
+// under its compressed name; such a copy takes the time of the installation.
+FileFailure OpenSourceFile(const char* path)
 {
     SourceHandle.reset();
-    if (path != nullptr) SourceHandle = OpenLzFile(path, OF_READ);
-    PumpPageMessage(page);
+    SourceTimeKnown = false;
+    if (path != nullptr) {
+        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            SourceHandle = OpenLzFile(path, OF_READ);
+        } else {
+            SourceTimeKnown = GetFileTime(file, nullptr, nullptr, &SourceTime) != FALSE;
+            INT source = LZInit(static_cast<INT>(reinterpret_cast<INT_PTR>(file)));
+            if (source >= 0) SourceHandle = LzFile(source);
+            else CloseHandle(file);  // a compressed file LZInit could not read
+        }
+    }
     return SourceHandle ? FileFailure::None : FileFailure::SourceUnreadable;
 }
 
@@ -350,7 +417,7 @@ void CopyAllFiles(HWND page)
 {
     SkippedCount = 0;
     WindowDC dc(page);
-    Display display = {page, dc.get(), GetDlgItem(page, IDC_STATUS), GetDlgItem(page, IDC_PERCENT), {}, -1};
+    Display display = {page, dc.get(), GetDlgItem(page, IDC_STATUS), GetDlgItem(page, IDC_PERCENT), {}, -1, 0};
     for (int disk = 1; disk <= DiskCount && PageResult != PageCancel; ++disk) {
         if (disk > 1 && !AskForDisk(page, disk)) break;
         UpdateWindow(page);

@@ -14,12 +14,13 @@ extern LzFile SourceHandle;
 // The four ways one file can fail.
 enum class FileFailure { None, SourceUnreadable, DestinationUnwritable, ExpansionIncomplete, MoveFailed };
 
-// Copies every file, disk by disk, showing each on the page with a per-disk
-// percentage and bar, then updates the registry. Before the first file of
-// disk 2 and later it asks for the disk while that file is missing. A file
-// that fails is reported, and the user aborts, retries or skips it; skipped
-// files are listed before the registry is updated. Stops between files when
-// the user cancels or aborts (PageResult 0), and then registers nothing.
+// Copies every file, disk by disk, showing them on the page with a per-disk
+// percentage and bar (files quicker than the eye at most every 50 ms), then
+// updates the registry. Before the first file of disk 2 and later it asks
+// for the disk while that file is missing. A file that fails is reported,
+// and the user aborts, retries or skips it; skipped files are listed before
+// the registry is updated. Stops between files when the user cancels or
+// aborts (PageResult 0), and then registers nothing.
 void CopyAllFiles(HWND page);
 
 // The two paths of entry n (from 1) of disk d (from 1), each part joined by
@@ -29,9 +30,13 @@ void CopyAllFiles(HWND page);
 bool BuildSourcePath(FixedText<256>& path, int disk, int entry);
 bool BuildDestPath(FixedText<256>& path, int disk, int entry);
 
-// The two halves of one file's copy; each ends by letting the page handle
-// one pending message. A null path (one that did not fit) opens nothing.
-FileFailure OpenSourceFile(HWND page, const char* path);
+// The two halves of one file's copy; the second ends by letting the page
+// handle one pending message. (A pending click is thus handled once the
+// file is copied, as it would be between the halves, since the file in
+// progress is always finished; a second chance in between costs each file
+// a round trip to the window system.) A null path (one that did not fit)
+// opens nothing.
+FileFailure OpenSourceFile(const char* path);
 FileFailure ExpandToDest(HWND page, const char* path);
 
 #endif

@@ -8,6 +8,7 @@
 
 #include <lzexpand.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -145,10 +146,18 @@ std::string Lines(const char* section, int count, const char* keyword)
     return text;
 }
 
+// Each file takes longer than the page waits between two files it shows.
+INT WINAPI SlowLZRead(INT source, LPSTR buffer, INT count)
+{
+    Sleep(60);
+    return ImportHook<SlowLZRead>::Real()(source, buffer, count);
+}
+
 }  // namespace
 
 TEST_F(InstallPage, PercentagesAndTheBarStartAgainOnEachDisk)
 {
+    ImportHook<SlowLZRead> read("lz32.dll", "LZRead");
     Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\nDisk3=Three\n"
          "[FileCounts]\nDisk1=1\nDisk2=3\nDisk3=7\n[DirectoryName]\nRootDir=SRC\n" +
          Lines("Disk1", 1, "RootDir") + Lines("Disk2", 3, "RootDir") + Lines("Disk3", 7, "RootDir"));
@@ -171,6 +180,37 @@ TEST_F(InstallPage, PercentagesAndTheBarStartAgainOnEachDisk)
     EXPECT_EQ("Copying Disk2_1.TXT\n\nFile 1", status[1]);
     EXPECT_EQ("Updating Registry...", status.back());
     EXPECT_TRUE(Registered());
+}
+
+// Files quicker than the eye are not each shown, but the first and the last
+// of every disk are, so each disk ends on a full bar.
+TEST_F(InstallPage, QuickFilesAreShownInPartAndEachDiskEndsFull)
+{
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\n[FileCounts]\nDisk1=120\nDisk2=3\n" +
+         Lines("Disk1", 120, "") + Lines("Disk2", 3, ""));
+    for (int n = 1; n <= 120; ++n) Source("Disk1_" + std::to_string(n) + ".TXT", std::to_string(n));
+    for (int n = 1; n <= 3; ++n) Source("Disk2_" + std::to_string(n) + ".TXT", "two");
+    EXPECT_EQ(PageNext, Run());
+    for (int n = 1; n <= 120; ++n) ASSERT_EQ(std::to_string(n), ReadTextFile(dest_ + "\\Disk1_" + std::to_string(n) + ".TXT"));
+    EXPECT_EQ("two", ReadTextFile(dest_ + "\\Disk2_3.TXT"));
+
+    std::vector<std::string> status = TextsOf(IDC_STATUS), percent = TextsOf(IDC_PERCENT);
+    EXPECT_LT(status.size(), 60u) << "quick files are shown in part";
+    ASSERT_GE(status.size(), 4u);
+    ASSERT_EQ(status.size() - 1, percent.size()) << "each file shown shows its percentage";
+    EXPECT_EQ("Copying Disk1_1.TXT\n\nFile 1", status.front());
+    auto lastOfDisk1 = std::find(status.begin(), status.end(), "Copying Disk1_120.TXT\n\nFile 120");
+    ASSERT_NE(status.end(), lastOfDisk1);
+    EXPECT_EQ("Copying Disk2_1.TXT\n\nFile 1", *(lastOfDisk1 + 1)) << "the first of disk 2";
+    EXPECT_EQ("Copying Disk2_3.TXT\n\nFile 3", status[status.size() - 2]);
+    EXPECT_EQ("Updating Registry...", status.back());
+    size_t disk1 = static_cast<size_t>(lastOfDisk1 - status.begin()) + 1;
+    EXPECT_EQ("0%", percent.front()) << "1 of 120";
+    EXPECT_EQ("100%", percent[disk1 - 1]);
+    EXPECT_EQ("33%", percent[disk1]);
+    EXPECT_EQ("100%", percent.back());
+    ASSERT_EQ(percent.size(), BarWidths.size());
+    EXPECT_EQ(BarWidths.back(), BarWidths[disk1 - 1]) << "disk 1 ends on a full bar";
 }
 
 TEST_F(InstallPage, EveryKeywordCopiesFromItsSourceToItsDestination)
@@ -217,15 +257,44 @@ TEST_F(InstallPage, EveryKeywordCopiesFromItsSourceToItsDestination)
     EXPECT_EQ("no keyword", ReadTextFile(dest_ + "\\PLAIN.TXT"));
 }
 
+namespace {
+
+FILETIME LastWritten(const std::string& path)
+{
+    FILETIME time = {};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    GetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+    return time;
+}
+
+}  // namespace
+
+// Files several times the copy's step, compressed or not, new or replacing
+// an old file, arrive whole and keep the time of their source.
 TEST_F(InstallPage, RootDirIsCopiedOnceItExists)
 {
-    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=1\n[DirectoryName]\nRootDir=ROOT\n"
-         "[Disk1]\n1=MAIN.EX_,MAIN.EXE,Main,RootDir\n");
-    const std::string main = Pattern(20000, 3);
+    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=2\n[DirectoryName]\nRootDir=ROOT\n"
+         "[Disk1]\n1=MAIN.EX_,MAIN.EXE,Main,RootDir\n2=DATA.BIN,DATA.BIN,Data,RootDir\n");
+    const std::string main = Pattern(200000, 3), data = Pattern(100001, 7);
     Source("ROOT\\MAIN.EX_", Szdd(main));
+    Source("ROOT\\DATA.BIN", data);
+    const FILETIME old = {0x2A69C000, 0x01BC7AB0};  // in 1997
+    for (const char* name : {"MAIN.EX_", "DATA.BIN"}) {
+        HANDLE file = CreateFileA((TestDirectory() + "\\ROOT\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        SetFileTime(file, nullptr, nullptr, &old);
+        CloseHandle(file);
+    }
     CreateDirectoryA((dest_ + "\\ROOT").c_str(), nullptr);
+    WriteTextFile(dest_ + "\\ROOT\\MAIN.EXE", "old");
     EXPECT_EQ(PageNext, Run());
     EXPECT_EQ(main, ReadTextFile(dest_ + "\\ROOT\\MAIN.EXE"));
+    EXPECT_EQ(data, ReadTextFile(dest_ + "\\ROOT\\DATA.BIN"));
+    for (const char* name : {"MAIN.EXE", "DATA.BIN"}) {
+        FILETIME copied = LastWritten(dest_ + "\\ROOT\\" + name);
+        EXPECT_EQ(0, CompareFileTime(&old, &copied)) << name;
+    }
 }
 
 TEST_F(InstallPage, EachFailedFileIsReportedAndIgnoredFilesAreListed)
@@ -252,11 +321,15 @@ TEST_F(InstallPage, EachFailedFileIsReportedAndIgnoredFilesAreListed)
     SetFileAttributesA((dest_ + "\\READONLY.TXT").c_str(), FILE_ATTRIBUTE_READONLY);
 
     std::vector<MessageBoxSeen> boxes;
+    std::vector<std::string> onShow;  // the status and percentage behind each box
     MessageBoxSeen list;
     HWND page = nullptr;
     Robot robot([&] {
         page = WaitForWindow("SETUP_INSTALL", nullptr);
-        for (int i = 0; i < 12; ++i) boxes.push_back(AnswerMessageBox(IDIGNORE));
+        for (int i = 0; i < 12; ++i)
+            boxes.push_back(AnswerMessageBox(IDIGNORE, 10000, [&] {
+                onShow.push_back(ControlText(page, IDC_STATUS) + "|" + ControlText(page, IDC_PERCENT));
+            }));
         list = DismissMessageBox();
     });
     EXPECT_EQ(PageNext, Run());
@@ -267,7 +340,17 @@ TEST_F(InstallPage, EachFailedFileIsReportedAndIgnoredFilesAreListed)
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\KEEP3.TXT")) << "length beyond the data";
     EXPECT_EQ(good, ReadTextFile(dest_ + "\\GOOD.TXT"));
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\READONLY.TXT")) << "a read-only file is not replaced";
-    EXPECT_EQ(14u, TextsOf(IDC_PERCENT).size()) << "the all-zero entry 4 is counted, names no file, is not reported";
+    // Each reported file is on show behind its box, however quick the files
+    // before it were; the all-zero entry 4 is counted, names no file, and is
+    // not reported.
+    std::vector<std::string> expectedOnShow = {"Copying MISSING.TXT\n\nMissing|7%",
+                                               "Copying TRUNC.TX_\n\nTruncated|14%",
+                                               "Copying LIAR.TX_\n\nHeader names more than the data holds|21%",
+                                               "Copying GOOD.TX_\n\nA read-only destination|42%"};
+    for (int n = 7; n <= 14; ++n)
+        expectedOnShow.push_back("Copying Disk1_" + std::to_string(n) + ".TXT\n\nMissing|" + std::to_string(n * 100 / 14) +
+                                 "%");
+    EXPECT_EQ(expectedOnShow, onShow);
 
     const std::string buttons = "\n\nAbort stops the installation; no settings are changed. Retry tries this file "
                                 "again. Ignore skips this file and goes on.";
@@ -337,23 +420,30 @@ TEST_F(InstallPage, PathsThatDoNotFitAreSkippedNotCut)
 namespace {
 
 int Copies = 0, HeldCopy = 0;
+bool InCopy = false;
 HANDLE InHeldFile, Clicked;
 
-// Holds one file's copy until the robot has clicked Cancel.
-LONG WINAPI HeldLZCopy(HFILE source, HFILE target)
+// Counts the copies (each reads until nothing is left) and holds one of them
+// until the robot has clicked Cancel.
+INT WINAPI HeldLZRead(INT source, LPSTR buffer, INT count)
 {
-    if (++Copies == HeldCopy) {
-        SetEvent(InHeldFile);
-        WaitForSingleObject(Clicked, 10000);
+    if (!InCopy) {
+        InCopy = true;
+        if (++Copies == HeldCopy) {
+            SetEvent(InHeldFile);
+            WaitForSingleObject(Clicked, 10000);
+        }
     }
-    return ImportHook<HeldLZCopy>::Real()(source, target);
+    INT read = ImportHook<HeldLZRead>::Real()(source, buffer, count);
+    if (read <= 0) InCopy = false;
+    return read;
 }
 
 }  // namespace
 
 TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
 {
-    ImportHook<HeldLZCopy> copy("lz32.dll", "LZCopy");
+    ImportHook<HeldLZRead> read("lz32.dll", "LZRead");
     Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Two\n[FileCounts]\nDisk1=5\nDisk2=1\n" +
          Lines("Disk1", 5, "") + Lines("Disk2", 1, ""));
     const char* names[] = {"Disk1_1.TXT", "Disk1_2.TXT", "Disk1_3.TXT", "Disk1_4.TXT", "Disk1_5.TXT", "Disk2_1.TXT"};
@@ -364,6 +454,7 @@ TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
         InstallDir.assign(dest.c_str());
         Texts.clear();
         Copies = 0;
+        InCopy = false;
         HeldCopy = held;
         InHeldFile = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         Clicked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -395,23 +486,20 @@ TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
 
 namespace {
 
-// A full disk: the copy stops with part of the file written.
-LONG WINAPI DiskFullLZCopy(HFILE source, HFILE target)
+// A full disk: a write stores what fits, a kilobyte, and fails.
+BOOL WINAPI DiskFullWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
 {
-    LONG written = ImportHook<DiskFullLZCopy>::Real()(source, target);
-    HANDLE file = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(target));
-    SetFilePointer(file, written / 2, nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    return LZERROR_WRITE;
+    ImportHook<DiskFullWriteFile>::Real()(file, data, size < 1024 ? size : 1024, written, overlapped);
+    return SetLastError(ERROR_DISK_FULL), FALSE;
 }
 
-// The medium leaves the drive once the first file is copied.
+// The medium leaves the drive once the first file is read to its end.
 std::string Medium, Removed;
-LONG WINAPI MediumRemovedAfterFirst(HFILE source, HFILE target)
+INT WINAPI MediumRemovedAfterFirst(INT source, LPSTR buffer, INT count)
 {
-    LONG written = ImportHook<MediumRemovedAfterFirst>::Real()(source, target);
-    if (++Copies == 1) MoveFileA(Medium.c_str(), Removed.c_str());
-    return written;
+    INT read = ImportHook<MediumRemovedAfterFirst>::Real()(source, buffer, count);
+    if (read <= 0 && ++Copies == 1) MoveFileA(Medium.c_str(), Removed.c_str());
+    return read;
 }
 
 }  // namespace
@@ -427,7 +515,7 @@ TEST_F(InstallPage, AFullDiskOrAMediumTakenOutIsReportedAndNothingPartialStays)
     Source("NEW.TX_", Szdd(fresh));
     WriteTextFile(dest_ + "\\OLD.TXT", "old");
     {
-        ImportHook<DiskFullLZCopy> copy("lz32.dll", "LZCopy");
+        ImportHook<DiskFullWriteFile> write("kernel32.dll", "WriteFile");
         MessageBoxSeen boxes[2], list;
         Robot robot([&] {
             for (MessageBoxSeen& box : boxes) box = AnswerMessageBox(IDIGNORE);
@@ -450,7 +538,7 @@ TEST_F(InstallPage, AFullDiskOrAMediumTakenOutIsReportedAndNothingPartialStays)
     Medium = medium;
     Removed = TestDirectory() + "\\out-of-the-drive";
     Copies = 0;
-    ImportHook<MediumRemovedAfterFirst> copy("lz32.dll", "LZCopy");
+    ImportHook<MediumRemovedAfterFirst> read("lz32.dll", "LZRead");
     MessageBoxSeen missing, none;
     Robot robot([&] {
         missing = AnswerMessageBox(IDRETRY, 10000, [&] { MoveFileA(Removed.c_str(), Medium.c_str()); });
@@ -481,8 +569,16 @@ bool EndsWith(const char* path, const char* name)
     return length >= tail && lstrcmpiA(path + length - tail, name) == 0;
 }
 
-// The move into place fails for COPIED.TXT and LOST.TXT; the copy that
-// follows fails for LOST.TXT only.
+// The replacing move fails as on Windows 98 for WIN98.TXT, COPIED.TXT and
+// LOST.TXT, which then take the old way: delete, then move. That move fails
+// for COPIED.TXT and LOST.TXT; the copy that follows fails for LOST.TXT only.
+BOOL WINAPI NotImplementedMoveEx(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    if (EndsWith(to, "\\WIN98.TXT") || EndsWith(to, "\\COPIED.TXT") || EndsWith(to, "\\LOST.TXT"))
+        return SetLastError(ERROR_CALL_NOT_IMPLEMENTED), FALSE;
+    return ImportHook<NotImplementedMoveEx>::Real()(from, to, flags);
+}
+
 BOOL WINAPI RefusingMove(LPCSTR from, LPCSTR to)
 {
     if (EndsWith(to, "\\COPIED.TXT") || EndsWith(to, "\\LOST.TXT")) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
@@ -499,17 +595,20 @@ BOOL WINAPI RefusingCopy(LPCSTR from, LPCSTR to, BOOL failIfExists)
 
 TEST_F(InstallPage, MovesThatFailAndTheSecondDiskAreHandledAsTheUserAnswers)
 {
+    ImportHook<NotImplementedMoveEx> moveEx("kernel32.dll", "MoveFileExA");
     ImportHook<RefusingMove> move("kernel32.dll", "MoveFileA");
     ImportHook<RefusingCopy> copy("kernel32.dll", "CopyFileA");
     LostCopies = 0;
     // The label is data: its "%s" and "%d" reach the prompt as they stand.
-    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Disk %s %d 2\n[FileCounts]\nDisk1=3\nDisk2=1\n"
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\nDisk2=Disk %s %d 2\n[FileCounts]\nDisk1=4\nDisk2=1\n"
          "[Disk1]\n1=NEW.TX_,HIDDEN.TXT,Hidden\n2=NEW.TX_,COPIED.TXT,Copied\n3=NEW.TX_,LOST.TXT,Lost\n"
+         "4=NEW.TX_,WIN98.TXT,Replaced the Windows 98 way\n"
          "[Disk2]\n1=SECOND.TXT,SECOND.TXT,On disk two\n");
     const std::string fresh = Pattern(5000, 6);
     Source("NEW.TX_", Szdd(fresh));
-    for (const char* old : {"HIDDEN.TXT", "COPIED.TXT", "LOST.TXT"}) WriteTextFile(dest_ + "\\" + old, "old");
-    SetFileAttributesA((dest_ + "\\HIDDEN.TXT").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    for (const char* old : {"HIDDEN.TXT", "COPIED.TXT", "LOST.TXT", "WIN98.TXT"}) WriteTextFile(dest_ + "\\" + old, "old");
+    for (const char* hidden : {"HIDDEN.TXT", "WIN98.TXT"})
+        SetFileAttributesA((dest_ + "\\" + hidden).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 
     // LOST.TXT: the old file is gone and the new one cannot take its place;
     // the retry finds no file of that name and puts it there.
@@ -523,10 +622,12 @@ TEST_F(InstallPage, MovesThatFailAndTheSecondDiskAreHandledAsTheUserAnswers)
     EXPECT_EQ(PageNext, Run());
     robot.join();
 
-    EXPECT_EQ(fresh, ReadTextFile(dest_ + "\\HIDDEN.TXT"));
-    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-              GetFileAttributesA((dest_ + "\\HIDDEN.TXT").c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
-        << "the replaced file keeps the old one's attributes";
+    for (const char* hidden : {"HIDDEN.TXT", "WIN98.TXT"}) {
+        EXPECT_EQ(fresh, ReadTextFile(dest_ + "\\" + hidden)) << hidden;
+        EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+                  GetFileAttributesA((dest_ + "\\" + hidden).c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+            << hidden << ": the replaced file keeps the old one's attributes";
+    }
     EXPECT_EQ(fresh, ReadTextFile(dest_ + "\\COPIED.TXT")) << "copied into place once the move failed";
     EXPECT_EQ("Setup cannot install the file\n" + dest_ +
                   "\\\\LOST.TXT\n\nThe old file has been removed, but the new file could not take its place.\n\n"

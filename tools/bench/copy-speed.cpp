@@ -5,9 +5,9 @@
 // its first "Copying" to "Updating Registry...", so the one-second pause
 // and the registration after it are left out; SetDlgItemTextA is taken
 // from the import table to see those two moments.
-// With "profile" as third argument it also times the system calls the
-// page's code makes (each taken from the import table the same way) and
-// prints where the page's time went.
+// With "profile" as third argument it also times the system calls made by
+// the page's copy phase and by the loop (each taken from the import table
+// the same way) and prints where the time of each went.
 // Usage: copy-speed.exe PAYLOAD_FOLDER ROUNDS [profile]
 #include <windows.h>
 
@@ -31,52 +31,55 @@ namespace {
 
 LARGE_INTEGER Frequency, CopyStart, CopyEnd;
 bool Started = false;
-LONGLONG SetTextSpent = 0;
 BOOL(WINAPI* RealSetText)(HWND, int, LPCSTR);
+
+// The profile: time and count of each patched call, per run (0 and 1 the
+// page's copy phase into the empty folder and over its files again, 2 and 3
+// the bare loop's), summed over the rounds. The page's calls are counted
+// only from its first "Copying" to "Updating Registry...", so the pause's
+// message polling and the registration stay out.
+constexpr int Profiled = 26;
+const char* ProfiledName[Profiled];
+LONGLONG Spent[4][Profiled];
+long Calls[4][Profiled];
+bool ProfileWanted = false;
+int ProfiledRun = 0;     // the run under way
+int ProfilingSide = -1;  // the run being counted; -1: none
 
 BOOL WINAPI TimedSetText(HWND window, int control, LPCSTR text)
 {
     if (control == IDC_STATUS && text != nullptr) {
         if (!Started && strncmp(text, "Copying ", 8) == 0) {
             Started = true;
+            if (ProfileWanted) ProfilingSide = ProfiledRun;
             QueryPerformanceCounter(&CopyStart);
         } else if (strcmp(text, "Updating Registry...") == 0) {
             QueryPerformanceCounter(&CopyEnd);
+            ProfilingSide = -1;
         }
     }
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    BOOL result = RealSetText(window, control, text);
-    QueryPerformanceCounter(&end);
-    SetTextSpent += end.QuadPart - start.QuadPart;
-    return result;
+    return RealSetText(window, control, text);
 }
-
-// The profile: time and count of each patched call, summed over the page's runs.
-constexpr int Profiled = 16;
-const char* ProfiledName[Profiled];
-LONGLONG Spent[Profiled];
-long Calls[Profiled];
-bool Profiling = false;
 
 template <int Slot, typename R, typename... A>
 struct Timed {
     static R(WINAPI* real)(A...);
     static R WINAPI call(A... args)
     {
-        if (!Profiling) return real(args...);
+        if (ProfilingSide < 0) return real(args...);
         LARGE_INTEGER start, end;
         QueryPerformanceCounter(&start);
         struct Count {  // counts when the call returns, whatever it returns
             LARGE_INTEGER& start;
             LARGE_INTEGER& end;
+            int side;
             ~Count()
             {
                 QueryPerformanceCounter(&end);
-                Spent[Slot] += end.QuadPart - start.QuadPart;
-                ++Calls[Slot];
+                Spent[side][Slot] += end.QuadPart - start.QuadPart;
+                ++Calls[side][Slot];
             }
-        } count{start, end};
+        } count{start, end, ProfilingSide};
         return real(args...);
     }
 };
@@ -113,6 +116,16 @@ void ProfileThePage()
     Profile<13>("gdi32.dll", "CreateSolidBrush", CreateSolidBrush);
     Profile<14>("kernel32.dll", "CreateFileA", CreateFileA);
     Profile<15>("kernel32.dll", "SetFileAttributesA", SetFileAttributesA);
+    Profile<16>("kernel32.dll", "CloseHandle", CloseHandle);
+    Profile<17>("kernel32.dll", "MoveFileExA", MoveFileExA);
+    Profile<18>("user32.dll", "SetDlgItemTextA", SetDlgItemTextA);
+    Profile<19>("user32.dll", "TranslateMessage", TranslateMessage);
+    Profile<20>("kernel32.dll", "GetTickCount", GetTickCount);
+    Profile<21>("lz32.dll", "LZRead", LZRead);
+    Profile<22>("lz32.dll", "LZInit", LZInit);
+    Profile<23>("kernel32.dll", "WriteFile", WriteFile);
+    Profile<24>("kernel32.dll", "GetFileTime", GetFileTime);
+    Profile<25>("kernel32.dll", "SetFileTime", SetFileTime);
 }
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
@@ -139,18 +152,19 @@ void Empty(const std::string& folder)
     for (const std::string& name : FilesOf(folder)) DeleteFileA((folder + "\\" + name).c_str());
 }
 
-double InstallPage()
+double InstallPage(int run)
 {
+    ProfiledRun = run;
     Started = false;
-    Profiling = !ProfilePatches.empty();
     RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL);
-    Profiling = false;
+    ProfilingSide = -1;
     return Seconds(CopyStart, CopyEnd);
 }
 
-double BareLoop(const std::string& from, const std::string& to, const std::vector<std::string>& names)
+double BareLoop(const std::string& from, const std::string& to, const std::vector<std::string>& names, int run)
 {
     LARGE_INTEGER start, end;
+    if (ProfileWanted) ProfilingSide = run;
     QueryPerformanceCounter(&start);
     for (const std::string& name : names) {
         OFSTRUCT sourceInfo = {}, targetInfo = {};
@@ -161,6 +175,7 @@ double BareLoop(const std::string& from, const std::string& to, const std::vecto
         LZClose(source);
     }
     QueryPerformanceCounter(&end);
+    ProfilingSide = -1;
     return Seconds(start, end);
 }
 
@@ -211,8 +226,11 @@ int main(int argc, char** argv)
     if (!patch.applied()) return 1;
     RealSetText = reinterpret_cast<BOOL(WINAPI*)(HWND, int, LPCSTR)>(patch.original());
 
+    // The set-text patch above is the first; the profile's own wrapper of
+    // SetDlgItemTextA then passes calls on to it.
     bool profile = argc > 3 && strcmp(argv[3], "profile") == 0;
     if (profile) ProfileThePage();
+    ProfileWanted = profile;
 
     // Alternating rounds, so that neither side always finds a warmer cache.
     // Each side runs into the empty folder (a first installation), then
@@ -220,11 +238,11 @@ int main(int argc, char** argv)
     std::vector<double> page, loop, pageAgain, loopAgain;
     for (int round = 0; round < rounds; ++round) {
         Empty(target);
-        page.push_back(InstallPage());
-        pageAgain.push_back(InstallPage());
+        page.push_back(InstallPage(0));
+        pageAgain.push_back(InstallPage(1));
         Empty(target);
-        loop.push_back(BareLoop(source, target, names));
-        loopAgain.push_back(BareLoop(source, target, names));
+        loop.push_back(BareLoop(source, target, names, 2));
+        loopAgain.push_back(BareLoop(source, target, names, 3));
     }
     std::printf("files %u, rounds %d (medians; best in brackets)\n", static_cast<unsigned>(names.size()), rounds);
     for (auto* pair : {&page, &loop, &pageAgain, &loopAgain}) std::sort(pair->begin(), pair->end());
@@ -238,15 +256,35 @@ int main(int argc, char** argv)
     report("into an empty folder", page, loop);
     report("over the same files again", pageAgain, loopAgain);
     if (profile) {
-        double total = 0;
-        for (double t : page) total += t;
-        std::printf("where the page's %.3f s went, all rounds (the registration's calls included):\n", total);
-        for (int i = 0; i < Profiled; ++i)
-            if (ProfiledName[i] != nullptr)
-                std::printf("  %-20s %6ld calls %8.3f s\n", ProfiledName[i], Calls[i],
-                            static_cast<double>(Spent[i]) / static_cast<double>(Frequency.QuadPart));
-        std::printf("  %-20s %6s       %8.3f s\n", "SetDlgItemTextA", "",
-                    static_cast<double>(SetTextSpent) / static_cast<double>(Frequency.QuadPart));
+        auto sum = [](const std::vector<double>& times) {
+            double total = 0;
+            for (double t : times) total += t;
+            return total;
+        };
+        const double files = static_cast<double>(names.size()) * rounds;
+        const char* what[2] = {"into an empty folder", "over the same files again"};
+        const std::vector<double>* times[4] = {&page, &pageAgain, &loop, &loopAgain};
+        for (int run = 0; run < 2; ++run) {
+            std::printf("where the time went %s, all rounds: the page's copy phase %.3f s, the loop %.3f s\n",
+                        what[run], sum(*times[run]), sum(*times[run + 2]));
+            std::printf("  %-20s %8s %8s %8s %8s %8s %8s\n", "call", "calls", "s", "ms/file", "calls", "s",
+                        "ms/file");
+            double accounted[2] = {0, 0};
+            for (int i = 0; i < Profiled; ++i) {
+                if (ProfiledName[i] == nullptr || (Calls[run][i] == 0 && Calls[run + 2][i] == 0)) continue;
+                double s[2];
+                for (int side = 0; side < 2; ++side) {
+                    s[side] = static_cast<double>(Spent[run + 2 * side][i]) / static_cast<double>(Frequency.QuadPart);
+                    accounted[side] += s[side];
+                }
+                std::printf("  %-20s %8ld %8.3f %8.3f %8ld %8.3f %8.3f\n", ProfiledName[i], Calls[run][i], s[0],
+                            1000 * s[0] / files, Calls[run + 2][i], s[1], 1000 * s[1] / files);
+            }
+            double elsewhere[2] = {sum(*times[run]) - accounted[0], sum(*times[run + 2]) - accounted[1]};
+            std::printf("  %-20s %8s %8.3f %8.3f %8s %8.3f %8.3f\n", "(elsewhere)", "", elsewhere[0],
+                        1000 * elsewhere[0] / files, "", elsewhere[1], 1000 * elsewhere[1] / files);
+        }
+        std::printf("  (left: the page's calls; right: the loop's)\n");
     }
     FreeInstallList();
     return 0;

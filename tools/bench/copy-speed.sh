@@ -8,7 +8,7 @@
 # It runs in the flavour this host runs (tools/flavour.sh), against the
 # build tree of that flavour (build/FLAVOUR, which must have been built),
 # and in a throwaway copy of that tree's template prefix.
-# With "profile" it also prints where the page's time went, call by call.
+# With "profile" it also prints where the time of each went, call by call.
 # Usage: tools/bench/copy-speed.sh [ROUNDS] [profile]   (default 5 rounds; medians are shown)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
