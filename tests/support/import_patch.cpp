@@ -1,10 +1,6 @@
 #include "tests/support/import_patch.h"
 
-#include <gtest/gtest.h>
-
 #include <windows.h>
-
-#include <cstdio>
 
 namespace {
 
@@ -49,12 +45,4 @@ ImportPatch::ImportPatch(const char* dll, const char* function, void* replacemen
 ImportPatch::~ImportPatch()
 {
     if (slot_ != nullptr) WriteSlot(slot_, original_);
-}
-
-void ImportHookMissing(const char* dll, const char* function)
-{
-    ADD_FAILURE() << "The test executable imports no " << function << " from " << dll << " to hook";
-    std::fflush(stdout);
-    TerminateProcess(GetCurrentProcess(), 3);
-    for (;;) Sleep(INFINITE);  // never reached: the process has ended
 }
