@@ -18,6 +18,7 @@
 #include "tests/support/registry.h"
 #include "tests/support/robot.h"
 #include "tests/support/test_env.h"
+#include "tests/support/wizard.h"
 
 namespace {
 
@@ -79,14 +80,8 @@ protected:
     static std::function<void()> ClickThrough(int mouseButton, int restartButton)
     {
         return [=] {
-            Click(WaitForPage("SETUP_BEGIN"), IDOK);
-            HWND mouse = WaitForPage("SETUP_SELMOUSE");
-            Click(mouse, mouseButton);
-            Click(mouse, IDOK);
-            Click(WaitForPage("SETUP_SELDIR"), IDOK);
-            HWND finish = WaitForPage("SETUP_END", 60000);
-            Click(finish, restartButton);
-            Click(finish, IDOK);
+            PageThroughToTheCopy(mouseButton);
+            FinishWith(restartButton);
         };
     }
 
@@ -307,9 +302,7 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
     SeedPc("ps2");
     MessageBoxSeen notice;
     DWORD exitCode = RunSetup("", [&] {
-        Click(WaitForPage("SETUP_BEGIN"), IDOK);
-        Click(WaitForPage("SETUP_SELMOUSE"), IDOK);
-        Click(WaitForPage("SETUP_SELDIR"), IDOK);
+        PageThroughToTheCopy();
         // A busy machine starts the page late. It shows itself before its
         // button is made: the click waits for the button.
         Click(WaitForWindow("SETUP_INSTALL", nullptr, 60000), IDOK);  // its only button, "Cancel"
@@ -369,20 +362,6 @@ bool InsertDisk(const std::string& folderOnC)
 const char* const SecondDiskFiles[] = {"SYSTEM\\QXMOUSE.DR_", "INF\\QXMOUSE.INF", "HELP\\USING.TX_",
                                        "HELP\\TROUBLE.TXT"};
 
-void PageThroughToTheCopy()
-{
-    Click(WaitForPage("SETUP_BEGIN"), IDOK);
-    Click(WaitForPage("SETUP_SELMOUSE"), IDOK);
-    Click(WaitForPage("SETUP_SELDIR"), IDOK);
-}
-
-void FinishRestartingLater()
-{
-    HWND finish = WaitForPage("SETUP_END", 60000);
-    Click(finish, IDC_RESTART_LATER);
-    Click(finish, IDOK);
-}
-
 }  // namespace
 
 TEST_F(EndToEnd, TwoDiskMediumFromAFloppyDrive)
@@ -423,7 +402,7 @@ TEST_F(EndToEnd, TwoDiskMediumFromAFloppyDrive)
         PageThroughToTheCopy();
         asked = AnswerMessageBox(IDOK, 60000);
         again = AnswerMessageBox(IDOK, 10000, [&] { swapped = InsertDisk("disk2"); });
-        FinishRestartingLater();
+        FinishWith(IDC_RESTART_LATER);
     }, "A:\\SETUP.EXE"));
     EXPECT_TRUE(swapped);
     EXPECT_EQ(prompt, asked.text);
@@ -449,7 +428,7 @@ TEST_F(EndToEnd, ThreeFloppiesLaidOutByMkmedium)
         PageThroughToTheCopy();
         second = AnswerMessageBox(IDOK, 60000, [&] { swapped2 = InsertDisk("floppy2"); });
         third = AnswerMessageBox(IDOK, 60000, [&] { swapped3 = InsertDisk("floppy3"); });
-        FinishRestartingLater();
+        FinishWith(IDC_RESTART_LATER);
     }, "A:\\SETUP.EXE"));
     EXPECT_TRUE(swapped2 && swapped3);
     EXPECT_EQ("Please insert 'Zorva Wheel Mouse Disk 2' into your disk drive !", second.text);
@@ -500,7 +479,7 @@ TEST_F(EndToEnd, ReadOnlyDestinationFileIsTheUsersToAbortSkipOrUnlock)
         PageThroughToTheCopy();
         box = AnswerMessageBox(IDIGNORE, 60000);
         list = DismissMessageBox(60000);
-        FinishRestartingLater();
+        FinishWith(IDC_RESTART_LATER);
     }));
     EXPECT_EQ(reported, box.text);
     EXPECT_EQ("These files were skipped and are not installed:\n\n" + std::string(Installed) + "\\.\\README.TXT",
@@ -514,7 +493,7 @@ TEST_F(EndToEnd, ReadOnlyDestinationFileIsTheUsersToAbortSkipOrUnlock)
     EXPECT_EQ(0u, RunSetup("", [&] {
         PageThroughToTheCopy();
         box = AnswerMessageBox(IDRETRY, 60000, [&] { SetFileAttributesA(readme.c_str(), FILE_ATTRIBUTE_NORMAL); });
-        FinishRestartingLater();
+        FinishWith(IDC_RESTART_LATER);
     }));
     EXPECT_EQ(reported, box.text);
     ExpectFilesInstalled();

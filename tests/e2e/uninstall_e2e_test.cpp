@@ -20,6 +20,7 @@
 #include "tests/support/shell_link.h"
 #include "tests/support/snapshot.h"
 #include "tests/support/test_env.h"
+#include "tests/support/wizard.h"
 
 namespace {
 
@@ -67,14 +68,8 @@ protected:
     static void Install(int mouseButton = IDC_PS2_MOUSE)
     {
         DWORD exitCode = RunDriven(std::string("\"") + Medium + "\\SETUP.EXE\"", [=] {
-            Click(WaitForPage("SETUP_BEGIN"), IDOK);
-            HWND mouse = WaitForPage("SETUP_SELMOUSE");
-            Click(mouse, mouseButton);
-            Click(mouse, IDOK);
-            Click(WaitForPage("SETUP_SELDIR"), IDOK);
-            HWND finish = WaitForPage("SETUP_END", 60000);
-            Click(finish, IDC_RESTART_LATER);
-            Click(finish, IDOK);
+            PageThroughToTheCopy(mouseButton);
+            FinishWith(IDC_RESTART_LATER);
         });
         EXPECT_EQ(0u, exitCode);
     }
