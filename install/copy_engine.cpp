@@ -1,5 +1,7 @@
 #include "install/copy_engine.h"
 
+#include <cstring>
+
 #include "resource.h"
 #include "shell/backdrop.h"
 #include "shell/globals.h"
@@ -20,6 +22,10 @@ bool SourceTimeKnown = false;
 // in steps of about a kilobyte, one read and one write each, and those calls
 // cost more than the expansion itself.
 char CopyBuffer[32768];
+
+// An existing destination is read back into this buffer, a step at a time,
+// to learn whether it already holds the source's bytes.
+char CompareBuffer[sizeof CopyBuffer];
 
 // The files the user chose to skip: the first ten by their entries (their
 // paths are composed again for the list), the rest counted.
@@ -202,6 +208,32 @@ FileFailure PutInPlace(const char* temporary, const char* destination, DWORD old
     return FileFailure::None;
 }
 
+// True when the existing destination already holds every byte the source
+// expands to, and nothing more: the file is then left as it is, time and
+// attributes included. Reading it back costs less than writing a new copy
+// and moving that into place, and an installation run a second time finds
+// most files so. (An expansion that follows starts again from the source's
+// start: measuring its length winds the source back.)
+bool AlreadyHolds(const char* destination)
+{
+    FileHandle file(CreateFileA(destination, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LONG expected = ExpandedLength(SourceHandle.get());
+    bool same = file && expected >= 0 && GetFileSize(file.get(), nullptr) == static_cast<DWORD>(expected);
+    for (LONG total = 0; same;) {
+        INT read = LZRead(SourceHandle.get(), CopyBuffer, static_cast<INT>(sizeof CopyBuffer));
+        if (read <= 0) {
+            same = read == 0 && total == expected;
+            break;
+        }
+        DWORD got = 0;
+        same = ReadFile(file.get(), CompareBuffer, static_cast<DWORD>(read), &got, nullptr) &&
+               got == static_cast<DWORD>(read) && memcmp(CopyBuffer, CompareBuffer, got) == 0;
+        total += read;
+    }
+    return same;
+}
+
 // Replaces an existing file: the source is expanded into a temporary file
 // beside it, which takes its place only when every byte arrived, so a
 // truncated or corrupt source never replaces a good file.
@@ -209,6 +241,7 @@ FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
 {
     // A read-only file is the user's to unlock; the program never clears it.
     if ((oldAttributes & FILE_ATTRIBUTE_READONLY) != 0) return FileFailure::DestinationUnwritable;
+    if (AlreadyHolds(destination)) return FileFailure::None;
     FixedText<MAX_PATH> temporary;
     bool complete;
     {

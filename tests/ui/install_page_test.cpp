@@ -297,6 +297,56 @@ TEST_F(InstallPage, RootDirIsCopiedOnceItExists)
     }
 }
 
+// An old file that already holds the source's bytes is read back and left
+// as it is, even while a program holds it open; one that differs anywhere,
+// at its first byte or past the copy's first steps, is replaced.
+TEST_F(InstallPage, AFileAlreadyHoldingTheNewBytesIsLeftAsItIs)
+{
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=4\n"
+         "[Disk1]\n1=SAME.EX_,SAME.EXE,Same\n2=SAME.EX_,LATE.EXE,Differs last\n3=EARLY.BIN,EARLY.BIN,Differs first\n"
+         "4=SAME.EX_,HELD.EXE,Differs and held\n");
+    const std::string main = Pattern(100001, 4), plain = Pattern(70000, 5);
+    Source("SAME.EX_", Szdd(main));
+    Source("EARLY.BIN", plain);
+    std::string late = main, early = plain;
+    late.back() ^= 1;
+    early.front() ^= 1;
+    WriteTextFile(dest_ + "\\SAME.EXE", main);
+    WriteTextFile(dest_ + "\\LATE.EXE", late);
+    WriteTextFile(dest_ + "\\EARLY.BIN", early);
+    WriteTextFile(dest_ + "\\HELD.EXE", late);
+    const FILETIME before = {0x2A69C000, 0x01BC7AB0};  // in 1997
+    HANDLE same = CreateFileA((dest_ + "\\SAME.EXE").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(same, nullptr, nullptr, &before);
+    CloseHandle(same);
+    SetFileAttributesA((dest_ + "\\SAME.EXE").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    HANDLE held[2];
+    for (int i = 0; i < 2; ++i)
+        held[i] = CreateFileA((dest_ + (i == 0 ? "\\SAME.EXE" : "\\HELD.EXE")).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+
+    MessageBoxSeen failed, list;
+    Robot robot([&] {
+        failed = AnswerMessageBox(IDIGNORE);
+        list = DismissMessageBox();
+    });
+    EXPECT_EQ(PageNext, Run());
+    robot.join();
+    for (HANDLE file : held) CloseHandle(file);
+
+    EXPECT_EQ(0u, failed.text.find("Setup cannot install the file\n" + dest_ + "\\\\HELD.EXE\n")) << failed.text;
+    EXPECT_EQ("These files were skipped and are not installed:\n\n" + dest_ + "\\\\HELD.EXE", list.text);
+    EXPECT_EQ(main, ReadTextFile(dest_ + "\\SAME.EXE"));
+    FILETIME after = LastWritten(dest_ + "\\SAME.EXE");
+    EXPECT_EQ(0, CompareFileTime(&before, &after)) << "not written again";
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN),
+              GetFileAttributesA((dest_ + "\\SAME.EXE").c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(main, ReadTextFile(dest_ + "\\LATE.EXE")) << "the source is read again from its start";
+    EXPECT_EQ(plain, ReadTextFile(dest_ + "\\EARLY.BIN"));
+    EXPECT_EQ(late, ReadTextFile(dest_ + "\\HELD.EXE"));
+    EXPECT_TRUE(Registered());
+}
+
 TEST_F(InstallPage, EachFailedFileIsReportedAndIgnoredFilesAreListed)
 {
     // Entries 7 to 14 name sources that do not exist either: twelve failures.

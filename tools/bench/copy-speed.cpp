@@ -33,15 +33,21 @@ LARGE_INTEGER Frequency, CopyStart, CopyEnd;
 bool Started = false;
 BOOL(WINAPI* RealSetText)(HWND, int, LPCSTR);
 
-// The profile: time and count of each patched call, per run (0 and 1 the
-// page's copy phase into the empty folder and over its files again, 2 and 3
-// the bare loop's), summed over the rounds. The page's calls are counted
+// The three kinds of run: into an empty folder, over the same files again,
+// and over older files of the same names.
+constexpr int Kinds = 3;
+const char* const KindName[Kinds] = {"into an empty folder", "over the same files again",
+                                     "over older files of the same names"};
+
+// The profile: time and count of each patched call, per run (0 to 2 the
+// page's copy phase of each kind, 3 to 5 the bare loop's), summed over the
+// rounds. The page's calls are counted
 // only from its first "Copying" to "Updating Registry...", so the pause's
 // message polling and the registration stay out.
-constexpr int Profiled = 26;
+constexpr int Profiled = 28;
 const char* ProfiledName[Profiled];
-LONGLONG Spent[4][Profiled];
-long Calls[4][Profiled];
+LONGLONG Spent[2 * Kinds][Profiled];
+long Calls[2 * Kinds][Profiled];
 bool ProfileWanted = false;
 int ProfiledRun = 0;     // the run under way
 int ProfilingSide = -1;  // the run being counted; -1: none
@@ -126,6 +132,8 @@ void ProfileThePage()
     Profile<23>("kernel32.dll", "WriteFile", WriteFile);
     Profile<24>("kernel32.dll", "GetFileTime", GetFileTime);
     Profile<25>("kernel32.dll", "SetFileTime", SetFileTime);
+    Profile<26>("kernel32.dll", "ReadFile", ReadFile);
+    Profile<27>("kernel32.dll", "GetFileSize", GetFileSize);
 }
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
@@ -150,6 +158,18 @@ std::vector<std::string> FilesOf(const std::string& folder)
 void Empty(const std::string& folder)
 {
     for (const std::string& name : FilesOf(folder)) DeleteFileA((folder + "\\" + name).c_str());
+}
+
+// An older version of each file: a kilobyte of other bytes.
+void PutOlderFiles(const std::string& folder, const std::vector<std::string>& names)
+{
+    const std::string older(1024, 'o');
+    for (const std::string& name : names) {
+        HANDLE file = CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written;
+        WriteFile(file, older.data(), static_cast<DWORD>(older.size()), &written, nullptr);
+        CloseHandle(file);
+    }
 }
 
 double InstallPage(int run)
@@ -233,19 +253,24 @@ int main(int argc, char** argv)
     ProfileWanted = profile;
 
     // Alternating rounds, so that neither side always finds a warmer cache.
-    // Each side runs into the empty folder (a first installation), then
-    // once more over the files it left (a reinstallation).
-    std::vector<double> page, loop, pageAgain, loopAgain;
+    // Each side runs into the empty folder (a first installation), once
+    // more over the files it left (a reinstallation), and over older files
+    // (an upgrade). times[kind] the page's, times[Kinds + kind] the loop's.
+    std::vector<double> times[2 * Kinds];
     for (int round = 0; round < rounds; ++round) {
         Empty(target);
-        page.push_back(InstallPage(0));
-        pageAgain.push_back(InstallPage(1));
+        times[0].push_back(InstallPage(0));
+        times[1].push_back(InstallPage(1));
+        PutOlderFiles(target, names);
+        times[2].push_back(InstallPage(2));
         Empty(target);
-        loop.push_back(BareLoop(source, target, names, 2));
-        loopAgain.push_back(BareLoop(source, target, names, 3));
+        times[3].push_back(BareLoop(source, target, names, 3));
+        times[4].push_back(BareLoop(source, target, names, 4));
+        PutOlderFiles(target, names);
+        times[5].push_back(BareLoop(source, target, names, 5));
     }
     std::printf("files %u, rounds %d (medians; best in brackets)\n", static_cast<unsigned>(names.size()), rounds);
-    for (auto* pair : {&page, &loop, &pageAgain, &loopAgain}) std::sort(pair->begin(), pair->end());
+    for (std::vector<double>& run : times) std::sort(run.begin(), run.end());
     auto report = [](const char* what, const std::vector<double>& page, const std::vector<double>& loop) {
         double pageMedian = page[page.size() / 2], loopMedian = loop[loop.size() / 2];
         std::printf("%s\n", what);
@@ -253,8 +278,7 @@ int main(int argc, char** argv)
         std::printf("  LZCopy loop   %.3f s  [%.3f]\n", loopMedian, loop.front());
         std::printf("  ratio         %.2f  [%.2f]\n", pageMedian / loopMedian, page.front() / loop.front());
     };
-    report("into an empty folder", page, loop);
-    report("over the same files again", pageAgain, loopAgain);
+    for (int kind = 0; kind < Kinds; ++kind) report(KindName[kind], times[kind], times[Kinds + kind]);
     if (profile) {
         auto sum = [](const std::vector<double>& times) {
             double total = 0;
@@ -262,25 +286,23 @@ int main(int argc, char** argv)
             return total;
         };
         const double files = static_cast<double>(names.size()) * rounds;
-        const char* what[2] = {"into an empty folder", "over the same files again"};
-        const std::vector<double>* times[4] = {&page, &pageAgain, &loop, &loopAgain};
-        for (int run = 0; run < 2; ++run) {
+        for (int run = 0; run < Kinds; ++run) {
             std::printf("where the time went %s, all rounds: the page's copy phase %.3f s, the loop %.3f s\n",
-                        what[run], sum(*times[run]), sum(*times[run + 2]));
+                        KindName[run], sum(times[run]), sum(times[run + Kinds]));
             std::printf("  %-20s %8s %8s %8s %8s %8s %8s\n", "call", "calls", "s", "ms/file", "calls", "s",
                         "ms/file");
             double accounted[2] = {0, 0};
             for (int i = 0; i < Profiled; ++i) {
-                if (ProfiledName[i] == nullptr || (Calls[run][i] == 0 && Calls[run + 2][i] == 0)) continue;
+                if (ProfiledName[i] == nullptr || (Calls[run][i] == 0 && Calls[run + Kinds][i] == 0)) continue;
                 double s[2];
                 for (int side = 0; side < 2; ++side) {
-                    s[side] = static_cast<double>(Spent[run + 2 * side][i]) / static_cast<double>(Frequency.QuadPart);
+                    s[side] = static_cast<double>(Spent[run + Kinds * side][i]) / static_cast<double>(Frequency.QuadPart);
                     accounted[side] += s[side];
                 }
                 std::printf("  %-20s %8ld %8.3f %8.3f %8ld %8.3f %8.3f\n", ProfiledName[i], Calls[run][i], s[0],
-                            1000 * s[0] / files, Calls[run + 2][i], s[1], 1000 * s[1] / files);
+                            1000 * s[0] / files, Calls[run + Kinds][i], s[1], 1000 * s[1] / files);
             }
-            double elsewhere[2] = {sum(*times[run]) - accounted[0], sum(*times[run + 2]) - accounted[1]};
+            double elsewhere[2] = {sum(times[run]) - accounted[0], sum(times[run + Kinds]) - accounted[1]};
             std::printf("  %-20s %8s %8.3f %8.3f %8s %8.3f %8.3f\n", "(elsewhere)", "", elsewhere[0],
                         1000 * elsewhere[0] / files, "", elsewhere[1], 1000 * elsewhere[1] / files);
         }

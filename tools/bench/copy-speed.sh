@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Copy-speed benchmark: how long the Install page takes to copy a payload of
 # 300 files (about 31 MB), plain and SZDD-compressed, against a bare
-# LZOpenFileA/LZCopy loop over the same files into the same folder. Prints
-# both times and their ratio per payload. A measurement, not a test: ctest
-# never runs it, and nothing asserts a time.
+# LZOpenFileA/LZCopy loop over the same files into the same folder: into an
+# empty folder, over the files of the last run, and over older files of the
+# same names. Prints both times and their ratio per payload and kind of run.
+# A measurement, not a test: ctest never runs it, and nothing asserts a time.
 #
 # It runs in the flavour this host runs (tools/flavour.sh), against the
 # build tree of that flavour (build/FLAVOUR, which must have been built),
