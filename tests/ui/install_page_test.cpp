@@ -130,6 +130,23 @@ protected:
     }
     int16_t Run() { return RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL); }
 
+    // Runs the page to its end while one file fails: its box, answered
+    // Ignore, and the list of skipped files that follows.
+    struct IgnoredFile {
+        MessageBoxSeen box, list;
+    };
+    IgnoredFile RunIgnoringOneFile()
+    {
+        IgnoredFile seen;
+        Robot robot([&] {
+            seen.box = AnswerMessageBox(IDIGNORE);
+            seen.list = DismissMessageBox();
+        });
+        EXPECT_EQ(PageNext, Run());
+        robot.join();
+        return seen;
+    }
+
     std::string dest_;
     ImportHook<LogSetText> setText_{"user32.dll", "SetDlgItemTextA"};
     ImportHook<LogFillRect> fillRect_{"user32.dll", "FillRect"};
@@ -239,16 +256,10 @@ TEST_F(InstallPage, EveryKeywordCopiesFromItsSourceToItsDestination)
 
     // RootDir names a folder that the destination lacks: MAIN.EXE is
     // reported, skipped, and listed before the registration.
-    MessageBoxSeen failed, list;
-    Robot robot([&] {
-        failed = AnswerMessageBox(IDIGNORE);
-        list = DismissMessageBox();
-    });
-    EXPECT_EQ(PageNext, Run());
-    robot.join();
-    EXPECT_EQ(0u, failed.text.find("Setup cannot install the file\n" + dest_ + "\\ROOT\\MAIN.EXE\n\nThe file cannot be"))
-        << failed.text;
-    EXPECT_EQ("These files were skipped and are not installed:\n\n" + dest_ + "\\ROOT\\MAIN.EXE", list.text);
+    IgnoredFile seen = RunIgnoringOneFile();
+    EXPECT_EQ(0u, seen.box.text.find("Setup cannot install the file\n" + dest_ + "\\ROOT\\MAIN.EXE\n\nThe file cannot be"))
+        << seen.box.text;
+    EXPECT_EQ("These files were skipped and are not installed:\n\n" + dest_ + "\\ROOT\\MAIN.EXE", seen.list.text);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dest_ + "\\ROOT").c_str())) << "RootDir is not created";
     EXPECT_EQ(help, ReadTextFile(dest_ + "\\HELP\\HELP.TXT")) << "SubDir1 is created first";
     EXPECT_EQ("[Zorva]\r\n", ReadTextFile(windows + "\\ZORVA.INI"));
@@ -325,17 +336,10 @@ TEST_F(InstallPage, AFileAlreadyHoldingTheNewBytesIsLeftAsItIs)
         held[i] = CreateFileA((dest_ + (i == 0 ? "\\SAME.EXE" : "\\HELD.EXE")).c_str(), GENERIC_READ,
                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 
-    MessageBoxSeen failed, list;
-    Robot robot([&] {
-        failed = AnswerMessageBox(IDIGNORE);
-        list = DismissMessageBox();
-    });
-    EXPECT_EQ(PageNext, Run());
-    robot.join();
+    IgnoredFile seen = RunIgnoringOneFile();
     for (HANDLE file : held) CloseHandle(file);
-
-    EXPECT_EQ(0u, failed.text.find("Setup cannot install the file\n" + dest_ + "\\\\HELD.EXE\n")) << failed.text;
-    EXPECT_EQ("These files were skipped and are not installed:\n\n" + dest_ + "\\\\HELD.EXE", list.text);
+    EXPECT_EQ(0u, seen.box.text.find("Setup cannot install the file\n" + dest_ + "\\\\HELD.EXE\n")) << seen.box.text;
+    EXPECT_EQ("These files were skipped and are not installed:\n\n" + dest_ + "\\\\HELD.EXE", seen.list.text);
     EXPECT_EQ(main, ReadTextFile(dest_ + "\\SAME.EXE"));
     FILETIME after = LastWritten(dest_ + "\\SAME.EXE");
     EXPECT_EQ(0, CompareFileTime(&before, &after)) << "not written again";
