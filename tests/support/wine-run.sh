@@ -30,6 +30,9 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export SETUP_TEST_PREFIX=$prefix
 "$WINE" "C:\\test\\$(basename "$program")" "$@"
 rc=$?
+# A test that ends before it prints anything says nothing of its own; the
+# code it ended with tells a crash or a prefix that would not start apart.
+[ "$rc" -eq 0 ] || echo "wine-run: $(basename "$program") ended with exit code $rc" >&2
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
 rm -rf "$work"
