@@ -166,23 +166,32 @@ FileHandle CreateTemporary(const char* destination, FixedText<MAX_PATH>& tempora
     return FileHandle();
 }
 
-// Expands the open source into the file; true when every byte arrived.
-bool ExpandInto(const FileHandle& file)
+// Expands the open source a buffer at a time and hands each step to take;
+// true when take accepted every step and the source gave exactly the
+// length it names.
+template <typename Take>
+bool ExpandInSteps(Take take)
 {
     LONG expected = ExpandedLength(SourceHandle.get());
     LONG total = 0;
     for (;;) {
         INT read = LZRead(SourceHandle.get(), CopyBuffer, static_cast<INT>(sizeof CopyBuffer));
         if (read < 0) return false;
-        if (read == 0) break;
-        DWORD written = 0;
-        if (!WriteFile(file.get(), CopyBuffer, static_cast<DWORD>(read), &written, nullptr) ||
-            written != static_cast<DWORD>(read))
-            return false;
+        if (read == 0) return total == expected;
+        if (!take(static_cast<DWORD>(read))) return false;
         total += read;
     }
-    if (SourceTimeKnown) SetFileTime(file.get(), nullptr, nullptr, &SourceTime);
-    return total == expected;
+}
+
+// Expands the open source into the file; true when every byte arrived.
+bool ExpandInto(const FileHandle& file)
+{
+    bool complete = ExpandInSteps([&](DWORD count) {
+        DWORD written = 0;
+        return WriteFile(file.get(), CopyBuffer, count, &written, nullptr) && written == count;
+    });
+    if (complete && SourceTimeKnown) SetFileTime(file.get(), nullptr, nullptr, &SourceTime);
+    return complete;
 }
 
 // The new file takes the old one's name in one step where the platform can
@@ -219,19 +228,12 @@ bool AlreadyHolds(const char* destination)
     FileHandle file(CreateFileA(destination, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LONG expected = ExpandedLength(SourceHandle.get());
-    bool same = file && expected >= 0 && GetFileSize(file.get(), nullptr) == static_cast<DWORD>(expected);
-    for (LONG total = 0; same;) {
-        INT read = LZRead(SourceHandle.get(), CopyBuffer, static_cast<INT>(sizeof CopyBuffer));
-        if (read <= 0) {
-            same = read == 0 && total == expected;
-            break;
-        }
+    if (!file || expected < 0 || GetFileSize(file.get(), nullptr) != static_cast<DWORD>(expected)) return false;
+    return ExpandInSteps([&](DWORD count) {
         DWORD got = 0;
-        same = ReadFile(file.get(), CompareBuffer, static_cast<DWORD>(read), &got, nullptr) &&
-               got == static_cast<DWORD>(read) && memcmp(CopyBuffer, CompareBuffer, got) == 0;
-        total += read;
-    }
-    return same;
+        return ReadFile(file.get(), CompareBuffer, count, &got, nullptr) && got == count &&
+               memcmp(CopyBuffer, CompareBuffer, count) == 0;
+    });
 }
 
 // Replaces an existing file: the source is expanded into a temporary file
