@@ -163,6 +163,20 @@ std::string Lines(const char* section, int count, const char* keyword)
     return text;
 }
 
+// The files in a folder that match a pattern such as "*.tmp", folders left out.
+std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 // Each file takes longer than the page waits between two files it shows.
 INT WINAPI SlowLZRead(INT source, LPSTR buffer, INT count)
 {
@@ -440,14 +454,8 @@ TEST_F(InstallPage, EachFailedFileIsReportedAndIgnoredFilesAreListed)
 
     // Nothing else arrived: no temporary file is left behind. (SETUP.INF is
     // the record of the registry keys the registration created.)
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dest_ + "\\*").c_str(), &found);
-    std::vector<std::string> present;
-    do
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName != std::string("SETUP.INF"))
-            present.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
+    std::vector<std::string> present = FilesMatching(dest_, "*");
+    present.erase(std::remove(present.begin(), present.end(), "SETUP.INF"), present.end());
     EXPECT_EQ(5u, present.size());
 }
 
@@ -607,10 +615,7 @@ TEST_F(InstallPage, AFullDiskOrAMediumTakenOutIsReportedAndNothingPartialStays)
     EXPECT_EQ(fresh, ReadTextFile(dest_ + "\\OLD.TXT")) << "installed by the retry";
     EXPECT_FALSE(none.seen) << none.text;
     EXPECT_TRUE(Registered());
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dest_ + "\\*.tmp").c_str(), &found);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    EXPECT_EQ(std::vector<std::string>{}, FilesMatching(dest_, "*.tmp"));
 }
 
 namespace {
@@ -701,10 +706,7 @@ TEST_F(InstallPage, MovesThatFailAndTheSecondDiskAreHandledAsTheUserAnswers)
     EXPECT_TRUE(Registered());
 
     // No temporary file is left under any name.
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dest_ + "\\*.tmp").c_str(), &found);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << found.cFileName;
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    EXPECT_EQ(std::vector<std::string>{}, FilesMatching(dest_, "*.tmp"));
 }
 
 // The program group, made after the copy: an existing group is reused, a
