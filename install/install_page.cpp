@@ -1,7 +1,7 @@
 // The Install page: the whole installation runs inside its WM_PAGE_INIT;
 // its only button cancels between files.
 #include "install/copy_engine.h"
-#include "install/installed_record.h"
+#include "record/installed_record.h"
 #include "install/program_group.h"
 #include "pages/pages.h"
 #include "resource.h"

@@ -216,12 +216,6 @@ bool LoadScript()
     return true;
 }
 
-// The installed script lies in the destination directory.
-bool InstalledScriptPath(FixedText<MAX_PATH>& path)
-{
-    return path.assignWhole(InstallDir) && path.appendWhole("\\SETUP.INF");
-}
-
 }  // namespace
 
 int LoadSetupScript()
@@ -239,23 +233,4 @@ int LoadSetupScript()
         MessageCaption.assign(ProductName).append(" ").append(LoadText(IDS_SETUP_PROGRAM));
     }
     return 0;
-}
-
-const char* ReadInstalledSetting(const char* section, const char* key, const char* def)
-{
-    static FixedText<256> value;
-    FixedText<MAX_PATH> path;
-    if (!InstalledScriptPath(path)) return value.assign(def);
-    GetPrivateProfileStringA(section, key, def, value.data(), static_cast<DWORD>(value.Capacity), path);
-    return value;
-}
-
-void WriteInstalledSettingOnce(const char* section, const char* key, const char* value)
-{
-    FixedText<MAX_PATH> path;
-    if (!InstalledScriptPath(path)) return;
-    // A key recorded empty stays too: it says the value was not there, and a
-    // later run would otherwise record the package's own value over it.
-    if (*ReadInstalledSetting(section, key, "\x01") != '\x01') return;
-    WritePrivateProfileStringA(section, key, value, path);
 }

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "install/installed_record.h"
+#include "record/installed_record.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
 #include "sysconfig/registry_values.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "install/installed_record.h"
+#include "record/installed_record.h"
 #include "install/setup_script.h"
 #include "shell/globals.h"
 #include "shell/handles.h"

@@ -8,7 +8,7 @@
 
 #include "shell/globals.h"
 #include "shell/handles.h"
-#include "install/installed_record.h"
+#include "record/installed_record.h"
 #include "sysconfig/ini_lines.h"
 
 namespace {
@@ -158,13 +158,26 @@ int MoveMouseDevice()
     return MoveFileA(device, backup) ? 0 : -1;
 }
 
+// Before system.ini is edited: its [386Enh] mouse line (quoted, so the
+// profile functions keep its blanks) and whether a system.bak exists.
+void RecordSystemIniBefore()
+{
+    if (InstallDir.empty()) return;  // no installation to record for
+    FixedText<256> line;
+    if (FindMouseLine(line)) RecordValueOnce(SystemIniRecord, "MouseLine", line);
+    FixedText<MAX_PATH> backup;
+    if (WindowsPath(backup, "\\system.bak"))
+        WriteInstalledSettingOnce(SystemIniRecord, "SystemBak",
+                                  GetFileAttributesA(backup) != INVALID_FILE_ATTRIBUTES ? "1" : "0");
+}
+
 }  // namespace
 
 SystemIniSwitch UpdateSystemIni()
 {
     RecordSystemIniBefore();
     SystemIniSwitch result = {EditSystemIni(MouseLine) == 1, MoveMouseDevice() == 0};
-    if (result.deviceMoved) RecordMouseDeviceMoved();
+    if (result.deviceMoved && !InstallDir.empty()) WriteInstalledSettingOnce(SystemIniRecord, "VMouseMoved", "1");
     return result;
 }
 

@@ -5,7 +5,7 @@
 // stays, and the report names it.
 #include <cstring>
 
-#include "install/installed_record.h"
+#include "record/installed_record.h"
 #include "install/setup_script.h"
 #include "shell/globals.h"
 #include "sysconfig/application_registration.h"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "install/setup_script.h"
+#include "record/installed_record.h"
 #include "shell/globals.h"
 #include "shell/services.h"
 #include "tests/support/import_patch.h"

@@ -1,13 +1,11 @@
-#include "install/installed_record.h"
+#include "record/installed_record.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "install/setup_script.h"
 #include "shell/fixed_text.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
-#include "sysconfig/system_ini.h"
 
 const char* const SystemIniRecord = "SystemIni";
 const char* const CreatedKeysRecord = "Created";
@@ -30,6 +28,25 @@ bool InstalledScript(FixedText<MAX_PATH>& path)
 }
 
 }  // namespace
+
+const char* ReadInstalledSetting(const char* section, const char* key, const char* def)
+{
+    static FixedText<256> value;
+    FixedText<MAX_PATH> path;
+    if (!InstalledScript(path)) return value.assign(def);
+    GetPrivateProfileStringA(section, key, def, value.data(), static_cast<DWORD>(value.Capacity), path);
+    return value;
+}
+
+void WriteInstalledSettingOnce(const char* section, const char* key, const char* value)
+{
+    FixedText<MAX_PATH> path;
+    if (!InstalledScript(path)) return;
+    // A key recorded empty stays too: it says the value was not there, and a
+    // later run would otherwise record the package's own value over it.
+    if (*ReadInstalledSetting(section, key, "\x01") != '\x01') return;
+    WritePrivateProfileStringA(section, key, value, path);
+}
 
 void KeepInstalledRecord()
 {
@@ -98,21 +115,4 @@ void RecordCreatedKey(HKEY root, const char* path, const char* kind)
         }
         return;
     }
-}
-
-void RecordSystemIniBefore()
-{
-    if (InstallDir.empty()) return;  // no installation to record for
-    FixedText<256> line;
-    if (FindMouseLine(line)) RecordValueOnce(SystemIniRecord, "MouseLine", line);
-    FixedText<MAX_PATH> backup;
-    if (backup.assignWhole(WindowsDir) && backup.appendWhole("\\system.bak"))
-        WriteInstalledSettingOnce(SystemIniRecord, "SystemBak",
-                                  GetFileAttributesA(backup) != INVALID_FILE_ATTRIBUTES ? "1" : "0");
-}
-
-void RecordMouseDeviceMoved()
-{
-    if (InstallDir.empty()) return;
-    WriteInstalledSettingOnce(SystemIniRecord, "VMouseMoved", "1");
 }

@@ -1,7 +1,10 @@
-// The record in the installed SETUP.INF of what the installation replaced or
-// created, beyond the registry values the driver registration records: it
+// The record, in the installed SETUP.INF, of the PC as it was before the
+// package was installed: the registry values the driver registration
+// replaced, the keys the installation created, the system.ini switch. It
 // lets the uninstaller put the PC back as it was. Every entry is written
-// once, so the first installation's record wins over later ones.
+// once, so the first installation's record wins over later ones. The
+// installation, the system configuration and the uninstaller all stand on
+// it; it stands on the shell alone.
 #ifndef SETUP_INSTALLED_RECORD_H
 #define SETUP_INSTALLED_RECORD_H
 
@@ -13,6 +16,14 @@ extern const char* const RecordSections[5];
 extern const char* const SystemIniRecord;   // section: keys MouseLine, SystemBak, VMouseMoved
 extern const char* const CreatedKeysRecord; // section: "HKLM\path" or "HKCR\path" = tree | empty
 extern const char* const ApplicationRecord; // section: key PropertySheetHandlers
+
+// A value of the installed SETUP.INF (the one in InstallDir), or def. The
+// result lies in one shared buffer that the next call overwrites.
+const char* ReadInstalledSetting(const char* section, const char* key, const char* def);
+
+// Writes a value into the installed SETUP.INF unless the key is there
+// already (even empty), so the first value recorded stays.
+void WriteInstalledSettingOnce(const char* section, const char* key, const char* value);
 
 // Records value under key once, as WriteInstalledSettingOnce does, quoted
 // when it begins or ends with a blank or a quotation mark: the profile
@@ -33,12 +44,5 @@ void RestoreInstalledRecord();
 // deletes the key with everything in it; "empty": only when it holds no
 // values by then. Keys created on the way to a "tree" key are "empty" ones.
 void RecordCreatedKey(HKEY root, const char* path, const char* kind);
-
-// Before system.ini is edited: its [386Enh] mouse line (quoted, so the
-// profile functions keep its blanks) and whether a system.bak exists.
-void RecordSystemIniBefore();
-
-// VMM32\VMOUSE.VXD has been moved to VMOUSE.BAK by this installation.
-void RecordMouseDeviceMoved();
 
 #endif
