@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "record/installed_record.h"
 #include "resource.h"
 #include "shell/backdrop.h"
 #include "shell/globals.h"
@@ -194,7 +195,10 @@ bool ExpandInto(const FileHandle& file)
     return complete;
 }
 
-// The new file takes the old one's name in one step where the platform can
+// The new file takes the old one's name. Another's file (one the record
+// does not name as the package's) is kept first, for the uninstaller to put
+// back, and comes back to its place should the new file fail to take it.
+// The package's own file is replaced in one step where the platform can
 // (MoveFileExA replacing the old file; Windows 95 and 98 export it but fail
 // every call). Otherwise, and when that step fails for any reason, the old
 // file goes first and then the new one takes its name; should that move
@@ -202,7 +206,16 @@ bool ExpandInto(const FileHandle& file)
 // reported. The temporary file never stays.
 FileFailure PutInPlace(const char* temporary, const char* destination, DWORD oldAttributes)
 {
-    if (!MoveFileExA(temporary, destination, MOVEFILE_REPLACE_EXISTING)) {
+    FixedText<MAX_PATH> original;
+    bool ours = IsPackageFile(destination);
+    if (!ours) {
+        bool kept = KeepOriginal(destination, original);
+        if (!kept || !MoveFileA(temporary, destination)) {
+            bool back = !kept || MoveFileA(original, destination);
+            DeleteFileA(temporary);
+            return back ? FileFailure::DestinationUnwritable : FileFailure::MoveFailed;
+        }
+    } else if (!MoveFileExA(temporary, destination, MOVEFILE_REPLACE_EXISTING)) {
         if (!DeleteFileA(destination)) {
             DeleteFileA(temporary);
             return FileFailure::DestinationUnwritable;  // in use, or a directory of that name
@@ -214,6 +227,7 @@ FileFailure PutInPlace(const char* temporary, const char* destination, DWORD old
         }
     }
     if ((oldAttributes & KeptAttributes) != 0) SetFileAttributesA(destination, oldAttributes & KeptAttributes);
+    NoteFile(destination, ours ? "created" : "replaced", original);
     return FileFailure::None;
 }
 
@@ -241,9 +255,12 @@ bool AlreadyHolds(const char* destination)
 // truncated or corrupt source never replaces a good file.
 FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
 {
+    if (AlreadyHolds(destination)) {
+        NoteFile(destination, "same", nullptr);
+        return FileFailure::None;
+    }
     // A read-only file is the user's to unlock; the program never clears it.
     if ((oldAttributes & FILE_ATTRIBUTE_READONLY) != 0) return FileFailure::DestinationUnwritable;
-    if (AlreadyHolds(destination)) return FileFailure::None;
     FixedText<MAX_PATH> temporary;
     bool complete;
     {
@@ -277,7 +294,10 @@ FileFailure ExpandSafely(const char* destination)
         }
         complete = ExpandInto(file);
     }
-    if (complete) return FileFailure::None;
+    if (complete) {
+        NoteFile(destination, "created", nullptr);
+        return FileFailure::None;
+    }
     DeleteFileA(destination);
     return FileFailure::ExpansionIncomplete;
 }

@@ -1,5 +1,7 @@
 // The Install page: the whole installation runs inside its WM_PAGE_INIT;
 // its only button cancels between files.
+#include <cstring>
+
 #include "install/copy_engine.h"
 #include "record/installed_record.h"
 #include "install/program_group.h"
@@ -8,19 +10,54 @@
 #include "shell/globals.h"
 #include "shell/page_runner.h"
 #include "shell/services.h"
+#include "sysconfig/application_registration.h"
+#include "sysconfig/registry_values.h"
+#include "sysconfig/wininit.h"
 
 namespace {
 
-// The package's subdirectories, one level below InstallDir (which exists).
+// The package's subdirectories, one level below InstallDir (which exists),
+// each noted as made or found.
 void CreateSubdirectories()
 {
+    NoteFolder(InstallDir, InstallDirCreated != 0);
     for (int k = 1; k <= SubDirCount; ++k) {
         const FixedText<256>& name = DirectoryNames[k];
         FixedText<256> path;
         if (name.empty() || !path.assignWhole(InstallDir) || !path.appendWhole("\\") || !path.appendWhole(name))
             continue;
-        CreateDirectoryA(path, nullptr);
+        bool created = CreateDirectoryA(path, nullptr) != FALSE;
+        if (created || DirectoryExists(path)) NoteFolder(path, created);
     }
+}
+
+// The SETUP.INF of an installation in another folder, which the uninstall
+// entry names: its record goes on in this installation's.
+bool PreviousScript(FixedText<MAX_PATH>& script)
+{
+    RegKey entry = OpenRegistryKey(HKEY_LOCAL_MACHINE, ApplicationKeys::Uninstall);
+    FixedText<MAX_PATH> command;
+    if (!entry) return false;
+    ReadTextValue(entry.get(), "UninstallString", command);
+    // "folder\UNINSTAL.EXE", quoted when it holds a blank.
+    const char* start = command[0] == '"' ? command.c_str() + 1 : command.c_str();
+    const char* name = std::strstr(start, "\\UNINSTAL.EXE");
+    if (name == nullptr || !script.assignWhole(start)) return false;
+    script.truncate(static_cast<std::size_t>(name - start));
+    return script.appendWhole("\\SETUP.INF");
+}
+
+// Whether the installation puts a file at path: a pending delete of it must
+// not take the new file at the next restart.
+bool InstallsFile(const char* path)
+{
+    for (int disk = 1; disk <= DiskCount; ++disk) {
+        for (int entry = 1; entry <= Disks[disk - 1].FileCount; ++entry) {
+            FixedText<256> destination;
+            if (BuildDestPath(destination, disk, entry) && SamePath(path, destination)) return true;
+        }
+    }
+    return false;
 }
 
 // The page is gone by now and its quit request is queued; a message box
@@ -37,12 +74,15 @@ void TellNotCompleted(HWND page)
 void Install(HWND page)
 {
     UpdateWindow(page);
+    FixedText<MAX_PATH> previous;
+    KeepInstalledRecord(PreviousScript(previous) ? previous.c_str() : nullptr);
     CreateSubdirectories();
+    DropPendingDeletes(InstallsFile);
     PageResult = PageNext;
-    KeepInstalledRecord();
     CopyAllFiles(page);
     RestoreInstalledRecord();  // in case the copy stopped before the registration
     if (PageResult != PageCancel) CreateProgramGroup(page);
+    WriteFileRecord(PageResult != PageCancel);
     if (PageResult == PageCancel) TellNotCompleted(page);
     if (IsWindow(page)) SendMessageA(page, WM_CLOSE, 0, 0);
 }

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "record/installed_record.h"
 #include "shell/globals.h"
 #include "shell/services.h"
 
@@ -65,13 +66,23 @@ bool WriteShortcut(const char* shortcut, const GroupItem& item)
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.receive()))) return false;
     WCHAR wide[MAX_PATH];
     if (MultiByteToWideChar(CP_ACP, 0, shortcut, -1, wide, MAX_PATH) == 0) return false;
-    DeleteFileA(shortcut);  // a shortcut of the same name is replaced
-    return SUCCEEDED(file->Save(wide, TRUE));
+    // A shortcut of the same name is replaced: the package's own at once,
+    // another's kept for the uninstaller to put back.
+    FixedText<MAX_PATH> original;
+    bool theirs = GetFileAttributesA(shortcut) != INVALID_FILE_ATTRIBUTES && !IsPackageFile(shortcut);
+    if (!theirs) DeleteFileA(shortcut);
+    else if (!KeepOriginal(shortcut, original)) return false;
+    if (FAILED(file->Save(wide, TRUE))) {
+        if (theirs) MoveFileA(original, shortcut);
+        return false;
+    }
+    NoteFile(shortcut, theirs ? "replaced" : "created", original);
+    return true;
 }
 
 }  // namespace
 
-bool ProgramGroupFolder(FixedText<MAX_PATH>& folder)
+bool ProgramsFolder(FixedText<MAX_PATH>& folder)
 {
     LPITEMIDLIST list = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &list)) || list == nullptr) return false;
@@ -83,7 +94,12 @@ bool ProgramGroupFolder(FixedText<MAX_PATH>& folder)
         allocator->Free(list);
         allocator->Release();
     }
-    return found && !GroupTitle.empty() && folder.assignWhole(programs) && folder.appendWhole("\\") &&
+    return found && folder.assignWhole(programs);
+}
+
+bool ProgramGroupFolder(FixedText<MAX_PATH>& folder)
+{
+    return ProgramsFolder(folder) && !GroupTitle.empty() && folder.appendWhole("\\") &&
            folder.appendWhole(GroupTitle);
 }
 
@@ -101,12 +117,14 @@ bool ShortcutPath(const char* folder, const GroupItem& item, FixedText<MAX_PATH>
 
 int CreateProgramGroup(HWND page)
 {
+    if (GroupItemCount == 0) return 1;  // no items, no group
     ComApartment com;
     FixedText<MAX_PATH> folder;
     bool made = ProgramGroupFolder(folder);
     if (made) {
-        CreateDirectoryA(folder, nullptr);  // an existing group is reused
+        bool created = CreateDirectoryA(folder, nullptr) != FALSE;  // an existing group is reused
         made = DirectoryExists(folder) != 0;
+        if (made) NoteFolder(folder, created);
     }
     for (int k = 0; made && k < GroupItemCount; ++k) {
         FixedText<MAX_PATH> shortcut;

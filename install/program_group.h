@@ -10,10 +10,14 @@
 
 // Creates the group GroupTitle (an existing one is reused) with a shortcut
 // per group item to its file in InstallDir (a shortcut of the same name is
-// replaced). When the group or a shortcut cannot be made, the page shows
+// replaced; another package's is kept for the uninstaller), and notes them
+// in the record. A script without items makes no group. When the group or a shortcut cannot be made, the page shows
 // "Failed to create a new group !" and the installation goes on. 1 when
 // everything was made.
 int CreateProgramGroup(HWND page);
+
+// The Start menu's Programs folder, as the shell gives it.
+bool ProgramsFolder(FixedText<MAX_PATH>& folder);
 
 // The group's folder: the Programs folder, "\", GroupTitle. False when the
 // shell does not give the Programs folder or the path does not fit.

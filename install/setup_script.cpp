@@ -40,8 +40,9 @@ int ReadInt(StringId section, const char* key, int def)
 
 // SetupDir and the script's path. The path is kept even when the program's
 // own path is too long for SetupDir, so a refusal still has the product name
-// for its caption.
-bool LoadSetupDir()
+// for its caption. anyLength: the uninstaller's, whose folder may be as long
+// as the Directory page allows.
+bool LoadSetupDir(bool anyLength)
 {
     ScriptPath.clear();
     char path[MAX_PATH + 1];
@@ -54,7 +55,7 @@ bool LoadSetupDir()
         }
     }
     if (!ScriptPath.assignWhole(path) || !ScriptPath.appendWhole("\\SETUP.INF")) ScriptPath.clear();
-    return length <= MaxShortPath && !ScriptPath.empty() && SetupDir.assignWhole(path);
+    return (anyLength || length <= MaxShortPath) && !ScriptPath.empty() && SetupDir.assignWhole(path);
 }
 
 // ProductName, a blank and "Setup Program": the caption of every message box.
@@ -189,10 +190,10 @@ void ReadStartupTexts()
     ReadField(IDS_STARTUP, IDS_SERIAL_NAME, "", SerialName);
 }
 
-bool LoadScript()
+bool LoadScript(bool anyLength)
 {
     MessageCaption.clear();
-    if (!LoadSetupDir()) return false;
+    if (!LoadSetupDir(anyLength)) return false;
     if (WindowsDir.empty() || WindowsDir.size() > MaxShortPath) return false;
     if (!SetInstallDir()) return false;
     ReadField(IDS_MAIN, IDS_GROUP_NAME, "ZORVA.GRP", GroupName);
@@ -218,9 +219,16 @@ bool LoadScript()
 
 }  // namespace
 
+int LoadInstalledScript()
+{
+    if (!LoadScript(true)) return 0;
+    InstallDir.assign(SetupDir);
+    return 1;
+}
+
 int LoadSetupScript()
 {
-    if (LoadScript()) return 1;
+    if (LoadScript(false)) return 1;
     // A refusal before the product name was read still has a caption.
     if (MessageCaption.empty()) SetMessageCaption();
     FreeInstallList();  // nothing of a refused script is used

@@ -59,6 +59,7 @@ void AcceptDirectory(HWND page)
     // An existing directory is used as it is; otherwise only its last
     // element is created.
     if (!exists && !CreateDirectoryA(InstallDir, nullptr)) return Warn(page, IDS_CANNOT_CREATE_DIR);
+    InstallDirCreated = !exists;  // for the record: the uninstaller removes only what the installation made
     SendMessageA(page, WM_CLOSE, 0, 0);
 }
 

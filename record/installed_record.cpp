@@ -6,25 +6,150 @@
 #include "shell/fixed_text.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
+#include "shell/services.h"
 
 const char* const SystemIniRecord = "SystemIni";
 const char* const CreatedKeysRecord = "Created";
 const char* const ApplicationRecord = "Application";
-const char* const RecordSections[5] = {"PS2", "Serial", SystemIniRecord, CreatedKeysRecord, ApplicationRecord};
+const char* const FilesRecord = "Files";
+const char* const FoldersRecord = "Folders";
+const char* const RecordSections[7] = {"PS2",           "Serial",    SystemIniRecord, CreatedKeysRecord,
+                                       ApplicationRecord, FilesRecord, FoldersRecord};
 
 namespace {
 
 constexpr int SectionCount = sizeof RecordSections / sizeof RecordSections[0];
+constexpr int FilesSection = 5, FoldersSection = 6;
 
-// The sections as GetPrivateProfileSectionA gives them: "key=value" texts,
-// each ended by a zero, the list ended by a second one. Allocated only while
-// kept: a static block of this size would go into the program file.
-constexpr DWORD SectionBytes = 8192;
+// The sections kept between KeepInstalledRecord and their writing, and the
+// SETUP.INF they came from.
 char* Kept[SectionCount];
+FixedText<MAX_PATH> KeptFrom;
+bool Restored = true;
+
+// Lines in the form of a profile section, grown as they come: "key=value"
+// texts, each ended by a zero, and a second zero after the last.
+struct Lines {
+    char* text = nullptr;
+    std::size_t used = 0, capacity = 0;
+
+    void clear()
+    {
+        std::free(text);
+        *this = Lines();
+    }
+    // Pieces of one line; the line ends with end().
+    bool add(const char* piece)
+    {
+        std::size_t length = std::strlen(piece);
+        if (used + length + 2 > capacity) {
+            std::size_t grown = capacity != 0 ? capacity * 2 : 4096;
+            while (grown < used + length + 2) grown *= 2;
+            char* bigger = static_cast<char*>(std::malloc(grown));
+            if (bigger == nullptr) return false;
+            if (used != 0) std::memcpy(bigger, text, used);
+            std::free(text);
+            text = bigger;
+            capacity = grown;
+        }
+        std::memcpy(text + used, piece, length);
+        used += length;
+        text[used] = text[used + 1] = '\0';
+        return true;
+    }
+    void end() { ++used; }
+};
+
+Lines NotedFiles, NotedFolders;
 
 bool InstalledScript(FixedText<MAX_PATH>& path)
 {
     return path.assignWhole(InstallDir) && path.appendWhole("\\SETUP.INF");
+}
+
+// The key of a line, to compare with another path.
+bool KeyOf(const char* line, FixedText<MAX_PATH>& key)
+{
+    const char* equals = std::strchr(line, '=');
+    if (equals == nullptr || static_cast<std::size_t>(equals - line) >= key.Capacity) return false;
+    key.assign(line);
+    key.truncate(static_cast<std::size_t>(equals - line));
+    return true;
+}
+
+// A file found as the package's: created or replaced.
+bool Ours(const char* value)
+{
+    return value != nullptr && (std::strncmp(value, "created,", 8) == 0 || std::strncmp(value, "replaced,", 9) == 0);
+}
+
+// The part of a value after its first field ("size,time" of a file).
+const char* AfterKind(const char* value)
+{
+    const char* comma = std::strchr(value, ',');
+    return comma != nullptr ? comma + 1 : "";
+}
+
+// One line of the merged files: what the kept record found there stays,
+// with the file as it lies now; the original's place stays with it.
+void MergeFileLine(Lines& out, const char* key, const char* kept, const char* noted)
+{
+    if (Ours(kept) && noted != nullptr) {
+        const char* comma = std::strchr(kept, ',');
+        const char* original = std::strchr(AfterKind(AfterKind(kept)), ',');
+        FixedText<16> kind;
+        kind.assign(kept);
+        kind.truncate(static_cast<std::size_t>(comma - kept));
+        FixedText<64> stamp;
+        stamp.assign(AfterKind(noted));
+        if (const char* cut = std::strchr(AfterKind(stamp), ',')) stamp.truncate(static_cast<std::size_t>(cut - stamp));
+        out.add(key), out.add("="), out.add(kind), out.add(","), out.add(stamp);
+        if (original != nullptr) out.add(original);
+        return out.end();
+    }
+    out.add(key), out.add("="), out.add(noted != nullptr ? noted : kept), out.end();
+}
+
+// The kept lines, each merged with the noted one of its key, then the noted
+// lines that are new; a folder keeps what the first installation found.
+void Merge(Lines& out, const char* kept, const Lines& noted, bool files)
+{
+    FixedText<MAX_PATH> key;
+    for (const char* line = kept; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
+        if (!KeyOf(line, key)) continue;
+        const char* value = line + key.size() + 1;
+        if (files) MergeFileLine(out, key, value, FindKey(noted.text, key));
+        else out.add(line), out.end();
+    }
+    for (const char* line = noted.text; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
+        if (KeyOf(line, key) && FindKey(out.text, key) == nullptr) out.add(line), out.end();
+    }
+}
+
+// Writes a section whole, or clears it when lines is empty.
+void WriteSection(const char* path, const char* section, const char* lines)
+{
+    if (lines == nullptr || *lines == '\0') WritePrivateProfileStringA(section, nullptr, nullptr, path);
+    else WritePrivateProfileSectionA(section, lines, path);
+}
+
+void Free(int s)
+{
+    std::free(Kept[s]);
+    Kept[s] = nullptr;
+}
+
+// Keeps the record of one SETUP.INF; false when it holds none.
+bool KeepFrom(const char* path)
+{
+    bool any = false;
+    for (int s = 0; s < SectionCount; ++s) {
+        Free(s);
+        Kept[s] = ReadSection(path, RecordSections[s]);
+        any = any || Kept[s] != nullptr;
+    }
+    if (any) KeptFrom.assign(path);
+    return any;
 }
 
 }  // namespace
@@ -48,36 +173,60 @@ void WriteInstalledSettingOnce(const char* section, const char* key, const char*
     WritePrivateProfileStringA(section, key, value, path);
 }
 
-void KeepInstalledRecord()
+char* ReadSection(const char* path, const char* section)
 {
-    FixedText<MAX_PATH> path;
-    bool exists = InstalledScript(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-    for (int s = 0; s < SectionCount; ++s) {
-        std::free(Kept[s]);
-        Kept[s] = nullptr;
-        if (!exists) continue;
-        char* lines = static_cast<char*>(std::malloc(SectionBytes));
-        if (lines == nullptr) continue;
-        DWORD length = GetPrivateProfileSectionA(RecordSections[s], lines, SectionBytes, path);
-        // A section too long for the buffer comes back cut (length = size
-        // - 2); a cut record is not written back over a whole one.
-        if (length > 0 && length < SectionBytes - 2) Kept[s] = lines;
-        else std::free(lines);
+    for (DWORD size = 8192; size <= 0x100000; size *= 2) {
+        char* lines = static_cast<char*>(std::malloc(size));
+        if (lines == nullptr) return nullptr;
+        DWORD length = GetPrivateProfileSectionA(section, lines, size, path);
+        // A section too long for the buffer comes back cut (length = size - 2).
+        if (length > 0 && length < size - 2) return lines;
+        std::free(lines);
+        if (length == 0) return nullptr;
     }
+    return nullptr;
+}
+
+const char* FindKey(const char* lines, const char* key)
+{
+    std::size_t length = std::strlen(key);
+    FixedText<MAX_PATH> candidate;
+    for (const char* line = lines; line != nullptr && *line != '\0';) {
+        std::size_t lineLength = std::strlen(line);
+        // The length first: most keys differ in it, and the comparison that
+        // knows the code page costs more.
+        if (lineLength > length && line[length] == '=' && KeyOf(line, candidate) && lstrcmpiA(candidate, key) == 0)
+            return line + length + 1;
+        line += lineLength + 1;
+    }
+    return nullptr;
+}
+
+void KeepInstalledRecord(const char* previousScript)
+{
+    Restored = false;
+    NotedFiles.clear();
+    NotedFolders.clear();
+    KeptFrom.clear();
+    FixedText<MAX_PATH> path;
+    if (previousScript != nullptr && KeepFrom(previousScript)) return;
+    if (InstalledScript(path)) KeepFrom(path);
 }
 
 void RestoreInstalledRecord()
 {
     FixedText<MAX_PATH> path;
-    bool written = false;
+    if (Restored || !InstalledScript(path)) return;
+    Restored = true;
     for (int s = 0; s < SectionCount; ++s) {
-        if (Kept[s] == nullptr) continue;
-        if (InstalledScript(path)) WritePrivateProfileSectionA(RecordSections[s], Kept[s], path);
-        std::free(Kept[s]);
-        Kept[s] = nullptr;
-        written = true;
+        if (s >= FilesSection) {
+            WriteSection(path, RecordSections[s], nullptr);  // written at the end
+            continue;
+        }
+        WriteSection(path, RecordSections[s], Kept[s]);
+        Free(s);
     }
-    if (written) WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);  // to the file now
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);  // to the file now
 }
 
 void RecordValueOnce(const char* section, const char* key, const char* value)
@@ -115,4 +264,99 @@ void RecordCreatedKey(HKEY root, const char* path, const char* kind)
         }
         return;
     }
+}
+
+bool FullPath(const char* path, FixedText<MAX_PATH>& full)
+{
+    char buffer[MAX_PATH];
+    DWORD length = GetFullPathNameA(path, sizeof buffer, buffer, nullptr);
+    return length != 0 && length < sizeof buffer && full.assignWhole(buffer);
+}
+
+bool IsPackageFile(const char* path)
+{
+    FixedText<MAX_PATH> full;
+    return FullPath(path, full) && (Ours(FindKey(Kept[FilesSection], full)) || Ours(FindKey(NotedFiles.text, full)));
+}
+
+bool KeepOriginal(const char* path, FixedText<MAX_PATH>& original)
+{
+    FixedText<MAX_PATH> folder, composed;
+    if (!composed.assignWhole(InstallDir) || !composed.appendWhole("\\ORIGINAL") || !FullPath(composed, folder))
+        return false;
+    if (CreateDirectoryA(folder, nullptr)) NoteFolder(folder, true);
+    // The name part, as the system finds it in a path of any code page.
+    char full[MAX_PATH];
+    char* name = nullptr;
+    DWORD length = GetFullPathNameA(path, sizeof full, full, &name);
+    if (length == 0 || length >= sizeof full || name == nullptr) return false;
+    // Two originals of one name (from different folders) get numbers.
+    for (char n = '0'; n <= '9'; ++n) {
+        const char prefix[] = {n, '_', '\0'};
+        if (!original.assignWhole(folder) || !original.appendWhole("\\") ||
+            !original.appendWhole(n == '0' ? "" : prefix) || !original.appendWhole(name))
+            return false;
+        if (GetFileAttributesA(original) != INVALID_FILE_ATTRIBUTES) continue;
+        if (MoveFileA(path, original)) return true;
+        // Another drive: a copy, and the file goes only once the copy is whole.
+        if (CopyFileA(path, original, TRUE)) {
+            if (DeleteFileA(path)) return true;
+            DeleteFileA(original);
+        }
+        return false;
+    }
+    return false;
+}
+
+bool FileStamp(const char* path, FixedText<32>& stamp)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    FormatText(stamp, "%lu,%08lX%08lX", found.nFileSizeLow, found.ftLastWriteTime.dwHighDateTime,
+               found.ftLastWriteTime.dwLowDateTime);
+    return true;
+}
+
+void NoteFile(const char* path, const char* found, const char* original)
+{
+    FixedText<32> stamp;
+    FixedText<MAX_PATH> full;
+    if (!FileStamp(path, stamp) || !FullPath(path, full)) return;
+    NotedFiles.add(full), NotedFiles.add("="), NotedFiles.add(found), NotedFiles.add(","), NotedFiles.add(stamp);
+    if (original != nullptr && *original != '\0') NotedFiles.add(","), NotedFiles.add(original);
+    NotedFiles.end();
+}
+
+void NoteFolder(const char* path, bool created)
+{
+    FixedText<MAX_PATH> full;
+    if (!FullPath(path, full) || FindKey(NotedFolders.text, full) != nullptr) return;
+    NotedFolders.add(full), NotedFolders.add(created ? "=created" : "=found"), NotedFolders.end();
+}
+
+void WriteFileRecord(bool completed)
+{
+    FixedText<MAX_PATH> path;
+    if (InstalledScript(path)) {
+        // The record now lives here; the folder it came from keeps none. Its
+        // SETUP.INF, changed so, is still the package's file as it is now.
+        if (completed && !KeptFrom.empty() && !SamePath(KeptFrom, path)) {
+            for (const char* section : RecordSections) WriteSection(KeptFrom, section, nullptr);
+            WritePrivateProfileStringA(nullptr, nullptr, nullptr, KeptFrom);
+            NoteFile(KeptFrom, "same", nullptr);
+        }
+        Lines files, folders;
+        Merge(files, Kept[FilesSection], NotedFiles, true);
+        Merge(folders, Kept[FoldersSection], NotedFolders, false);
+        WriteSection(path, FilesRecord, files.text);
+        WriteSection(path, FoldersRecord, folders.text);
+        files.clear();
+        folders.clear();
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
+    }
+    for (int s = 0; s < SectionCount; ++s) Free(s);
+    NotedFiles.clear();
+    NotedFolders.clear();
 }

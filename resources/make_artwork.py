@@ -114,10 +114,10 @@ def rle_rows(rows, bpp):
     return bytes(out)
 
 
-def info_header(width, height, bpp, image_size, compression=BI_RGB):
-    # biClrUsed 0: the palette has the full 2^bpp entries.
+def info_header(width, height, bpp, image_size, compression=BI_RGB, used=0):
+    # biClrUsed 0: the palette has the full 2^bpp entries; else that many.
     return struct.pack("<IiiHHIIiiII", 40, width, height, 1, bpp, compression,
-                       image_size, 0, 0, 0, 0)
+                       image_size, 0, 0, used, 0)
 
 
 def palette_bytes(palette, count):
@@ -129,7 +129,12 @@ def write_bmp(name, rows, palette, bpp):
     height, width = len(rows), len(rows[0])
     bits = rle_rows(rows, bpp)
     compression = BI_RLE8 if bpp == 8 else BI_RLE4
-    body = info_header(width, height, bpp, len(bits), compression) + palette_bytes(palette, 1 << bpp) + bits
+    # A 256-colour picture carries only the colours it uses (biClrUsed), as
+    # every Windows since 3.0 reads it: the unused entries would cost 4
+    # bytes each. The 16-colour ones keep the full standard palette.
+    used = len(palette) if bpp == 8 else 0
+    body = (info_header(width, height, bpp, len(bits), compression, used) +
+            palette_bytes(palette, used or 1 << bpp) + bits)
     head = struct.pack("<2sIHHI", b"BM", 14 + len(body), 0, 0, 14 + len(body) - len(bits))
     with open(os.path.join(ART, name), "wb") as f:
         f.write(head + body)
@@ -240,7 +245,11 @@ def side_picture():
         level = 255 - 235 * y / (h - 1)          # bright blue down to near black
         lo, hi, span = (NAVY, BLUE, (128, 255)) if level >= 128 else (BLACK, NAVY, (0, 128))
         t = (level - span[0]) / (span[1] - span[0])
-        rows.append([hi if t * 64 > BAYER8[y % 8][x % 8] else lo for x in range(w)])
+        # Three steps between two colours: either one, or the two in a
+        # checkerboard. Run-length encoding stores a checkerboard row as
+        # one run, where an ordered dither costs a byte for every two pixels.
+        step = 0 if t < 1 / 3 else 2 if t > 2 / 3 else 1
+        rows.append([hi if step == 2 or (step == 1 and (x + y) % 2) else lo for x in range(w)])
 
     body_box = (22, 104, 96, 218)
     cable = bezier((59, 106), (60, 70), (20, 60), (34, 0))
@@ -283,6 +292,11 @@ def title():
 
 def banner():
     return lettering(490, 43, "Smooth scrolling at your fingertips", "DejaVuSans-Oblique.ttf", None)
+
+
+# The mouse pictures' colours: enough for their soft edges; fewer make
+# longer runs and a shorter palette, and SETUP.EXE must stay within 64 KiB.
+MOUSE_COLOURS = 32
 
 
 def mouse_picture(serial):
@@ -340,8 +354,8 @@ def mouse_picture(serial):
     small = img.resize((w, h), Image.BOX)
     pixels = [small.getpixel((x, y)) for y in range(h) for x in range(w)]
     colours = sorted(set(pixels))
-    if len(colours) > 256:
-        small = small.quantize(256, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE)
+    if len(colours) > MOUSE_COLOURS:
+        small = small.quantize(MOUSE_COLOURS, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE)
         small = small.convert("RGB")
         pixels = [small.getpixel((x, y)) for y in range(h) for x in range(w)]
         colours = sorted(set(pixels))

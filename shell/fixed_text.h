@@ -9,6 +9,33 @@
 #include <cstddef>
 #include <cstring>
 
+// The work of every width, once in the program rather than once per width.
+namespace FixedTextWork {
+[[gnu::noinline]] inline std::size_t Length(const char* chars, std::size_t n)
+{
+    std::size_t used = 0;  // no strnlen: the msvcrt.dll of Windows 95 lacks it
+    while (used < n && chars[used] != '\0') ++used;
+    return used;
+}
+
+[[gnu::noinline]] inline void Append(char* chars, std::size_t n, const char* s)
+{
+    std::size_t used = Length(chars, n);
+    if (s != nullptr)
+        while (used < n - 1 && *s != '\0') chars[used++] = *s++;
+    chars[used] = '\0';
+}
+
+[[gnu::noinline]] inline bool AppendWhole(char* chars, std::size_t n, const char* s, bool replace)
+{
+    std::size_t used = replace ? 0 : Length(chars, n);
+    if (s == nullptr || used + std::strlen(s) >= n) return false;
+    chars[used] = '\0';
+    Append(chars, n, s);
+    return true;
+}
+}  // namespace FixedTextWork
+
 template <std::size_t N>
 struct FixedText {
     static_assert(N >= 1, "a text needs room for its terminator");
@@ -26,12 +53,7 @@ struct FixedText {
     char& operator[](int i) { return chars[i]; }
     char operator[](int i) const { return chars[i]; }
 
-    std::size_t size() const
-    {
-        std::size_t n = 0;  // no strnlen: the msvcrt.dll of Windows 95 lacks it
-        while (n < N && chars[n] != '\0') ++n;
-        return n;
-    }
+    std::size_t size() const { return FixedTextWork::Length(chars, N); }
     bool empty() const { return chars[0] == '\0'; }
     void clear() { chars[0] = '\0'; }
 
@@ -49,24 +71,12 @@ struct FixedText {
 
     FixedText& append(const char* s)
     {
-        std::size_t used = size();
-        if (s == nullptr) return *this;
-        while (used < N - 1 && *s != '\0') chars[used++] = *s++;
-        chars[used] = '\0';
+        FixedTextWork::Append(chars, N, s);
         return *this;
     }
 
-    bool assignWhole(const char* s)
-    {
-        if (s == nullptr || std::strlen(s) >= N) return false;
-        return assign(s), true;
-    }
-
-    bool appendWhole(const char* s)
-    {
-        if (s == nullptr || size() + std::strlen(s) >= N) return false;
-        return append(s), true;
-    }
+    bool assignWhole(const char* s) { return FixedTextWork::AppendWhole(chars, N, s, true); }
+    bool appendWhole(const char* s) { return FixedTextWork::AppendWhole(chars, N, s, false); }
 };
 
 #endif

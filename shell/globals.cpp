@@ -14,6 +14,7 @@ FixedText<256> MessageCaption;
 FixedText<256> WindowsDir;
 FixedText<256> SetupDir;
 FixedText<256> InstallDir;
+int32_t InstallDirCreated = 0;
 FixedText<GroupNameSize> GroupName;
 FixedText<GroupTitleSize> GroupTitle;
 int32_t MinimumSpace = 0;

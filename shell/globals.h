@@ -27,6 +27,7 @@ extern FixedText<256> MessageCaption;   // ProductName, a blank and "Setup Progr
 extern FixedText<256> WindowsDir;       // at most 79 characters
 extern FixedText<256> SetupDir;         // the program's directory, at most 79 characters, no closing "\"
 extern FixedText<256> InstallDir;       // destination directory, preset from DefaultPath
+extern int32_t InstallDirCreated;       // 1 when the Directory page created InstallDir
 extern FixedText<GroupNameSize> GroupName;
 extern FixedText<GroupTitleSize> GroupTitle;
 extern int32_t MinimumSpace;            // kilobytes, as the script gives it (see LoadSetupScript)

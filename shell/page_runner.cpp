@@ -17,8 +17,12 @@ int16_t RunPage(const char* pageName, WNDPROC procedure, uint16_t templateId)
     RegisterClassA(&pageClass);  // fails harmlessly when the page is shown again
 
     HWND page = CreateDialogParamA(Instance, MAKEINTRESOURCEA(templateId), BackdropWindow, nullptr, 0);
-    // Without a page no quit message would ever end the loop below.
-    if (page == nullptr) return PageCancel;
+    // Without a page no quit message would ever end the loop below; the
+    // run ends as a cancel does, and the user is told so.
+    if (page == nullptr) {
+        ShowNotCompleted(BackdropWindow);
+        return PageResult = PageCancel;
+    }
     SendMessageA(page, WM_PAGE_INIT, 0, 0);
 
     MSG message;

@@ -53,3 +53,24 @@ void ReadWindowsDirectory()
     if (length == 0 || length >= sizeof directory) WindowsDir.clear();
     else WindowsDir.assign(directory);
 }
+
+bool SamePath(const char* a, const char* b)
+{
+    char fullA[MAX_PATH], fullB[MAX_PATH], shortA[MAX_PATH], shortB[MAX_PATH];
+    DWORD lengthA = GetFullPathNameA(a, sizeof fullA, fullA, nullptr);
+    DWORD lengthB = GetFullPathNameA(b, sizeof fullB, fullB, nullptr);
+    if (lengthA == 0 || lengthA >= sizeof fullA || lengthB == 0 || lengthB >= sizeof fullB) return false;
+    if (lstrcmpiA(fullA, fullB) == 0) return true;
+    // The long and the short name of one file (a file that is not there has
+    // no short name).
+    if (GetShortPathNameA(fullA, shortA, sizeof shortA) == 0 || GetShortPathNameA(fullB, shortB, sizeof shortB) == 0)
+        return false;
+    return lstrcmpiA(shortA, shortB) == 0;
+}
+
+void FormatInto(char* out, std::size_t size, const char* format, va_list args)
+{
+    char wide[1025];  // wvsprintfA writes at most 1024 characters and the terminator
+    wvsprintfA(wide, format, args);
+    lstrcpynA(out, wide, static_cast<int>(size));
+}

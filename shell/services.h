@@ -27,22 +27,27 @@ void ReadWindowsDirectory();
 // 1 when path names an existing directory, else 0 (a file gives 0).
 int DirectoryExists(const char* path);
 
+// Whether two paths name the same file or folder (long or short names,
+// without regard to case).
+bool SamePath(const char* a, const char* b);
+
 // The install-list block for n file entries and the ten group items; 1 on
 // success, 0 when n is negative or the memory is not available.
 int AllocInstallList(int16_t n);
 void FreeInstallList();
+
+// wvsprintfA into size bytes at out, cut to size - 1 characters.
+void FormatInto(char* out, std::size_t size, const char* format, va_list args);
 
 // wvsprintfA into a fixed text, cut to its width. The format is always one
 // of the program's own texts, never script or user text.
 template <std::size_t N>
 void FormatText(FixedText<N>& out, const char* format, ...)
 {
-    char wide[1025];  // wvsprintfA writes at most 1024 characters and the terminator
     va_list args;
     va_start(args, format);
-    wvsprintfA(wide, format, args);
+    FormatInto(out.data(), N, format, args);
     va_end(args);
-    out.assign(wide);
 }
 
 #endif

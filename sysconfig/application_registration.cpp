@@ -70,6 +70,7 @@ struct Step {
 
 namespace ApplicationKeys {
 const char* const Class = ClassKey;
+const char* const Server = ServerKey;
 const char* const Handlers = HandlersKey;
 const char* const Handler = HandlerKey;
 const char* const Run = RunKey;

@@ -12,12 +12,21 @@
 #include "sysconfig/application_registration.h"
 #include "sysconfig/registry_values.h"
 
+namespace DriverKeys {
+const char* const RootEntry = "Enum\\Root\\ZorvaMouse\\0000";
+const char* const ClassRoot = "System\\CurrentControlSet\\Services\\Class\\";
+const char* const MouseClass = "System\\CurrentControlSet\\Services\\Class\\Mouse";
+const char* const HardwarePatterns[5] = {"BIOS\\*PNP0F13\\", "BIOS\\*PNP0F0E\\", "ROOT\\*PNP0F0E\\",
+                                         "ROOT\\*PNP0F0C\\", "SERENUM\\ZKV0005\\"};
+}  // namespace DriverKeys
+
 namespace {
 
 const char* const ActiveDevices = "Config Manager\\Enum";
-const char* const ClassRoot = "System\\CurrentControlSet\\Services\\Class\\";
-const char* const MouseClass = "System\\CurrentControlSet\\Services\\Class\\Mouse";
-const char* const RootEntry = "Enum\\Root\\ZorvaMouse\\0000";
+using DriverKeys::ClassRoot;
+using DriverKeys::MouseClass;
+using DriverKeys::RootEntry;
+using DriverKeys::HardwarePatterns;
 
 // The device path "Enum\" + hardware key lives in an 80-byte field.
 constexpr std::size_t MaxHardwareKey = 80 - 1 - 5;
@@ -154,15 +163,15 @@ void RegisterMouseDriver()
     const MouseType serial = {"Serial", SerialName, SerialInfSection};
     FixedText<80> hardwareKey;
 
-    bool ps2Active = FindActiveHardwareKey("BIOS\\*PNP0F13\\", hardwareKey) ||
-                     FindActiveHardwareKey("BIOS\\*PNP0F0E\\", hardwareKey) ||
-                     FindActiveHardwareKey("ROOT\\*PNP0F0E\\", hardwareKey);
+    bool ps2Active = FindActiveHardwareKey(HardwarePatterns[0], hardwareKey) ||
+                     FindActiveHardwareKey(HardwarePatterns[1], hardwareKey) ||
+                     FindActiveHardwareKey(HardwarePatterns[2], hardwareKey);
     if (ps2Active && SerialMouse == 0) {
         RegisterFoundDevice(hardwareKey, ps2);
         return;
     }
-    bool serialActive = FindActiveHardwareKey("ROOT\\*PNP0F0C\\", hardwareKey) ||
-                        FindActiveHardwareKey("SERENUM\\ZKV0005\\", hardwareKey);
+    bool serialActive = FindActiveHardwareKey(HardwarePatterns[3], hardwareKey) ||
+                        FindActiveHardwareKey(HardwarePatterns[4], hardwareKey);
     if (SerialMouse != 1) return;
     if (serialActive) RegisterFoundDevice(hardwareKey, serial);
     else RegisterRootEntry();

@@ -7,6 +7,16 @@
 
 #include "shell/fixed_text.h"
 
+// The keys the registration writes, for the uninstaller: the root-enumerated
+// entry of a serial mouse, and the class whose instances name drivers.
+namespace DriverKeys {
+extern const char* const RootEntry;   // HKEY_LOCAL_MACHINE, as the other two
+extern const char* const ClassRoot;   // with the closing "\"
+extern const char* const MouseClass;  // the mouse class, whose subkeys are instances
+// The hardware keys of the active devices the registration binds to.
+extern const char* const HardwarePatterns[5];
+}  // namespace DriverKeys
+
 // Nonzero: the application entries, then the driver registration. Zero (the
 // driver-only run): the driver registration alone.
 void UpdateRegistry(int32_t includeApplication);

@@ -52,10 +52,15 @@ bool IsSection(const char* line, const char* name)
 // The mouse line sets the key "mouse": the text before the first "=". So a
 // comment, a device line that merely mentions a mouse and keys such as
 // "MouseSyncTime" never qualify.
-bool IsMouseLine(const char* line)
+bool IsKeyLine(const char* line, const char* key)
 {
     const char* equals = std::strchr(line, '=');
-    return equals != nullptr && IsWord(line, equals, "mouse");
+    return equals != nullptr && IsWord(line, equals, key);
+}
+
+bool IsMouseLine(const char* line)
+{
+    return IsKeyLine(line, "mouse");
 }
 
 bool ReplacesMouseLine(const char* line, bool& searching)

@@ -14,6 +14,10 @@ bool IsSectionHeader(const char* line);
 // letters and the blanks around the name, as the profile functions do).
 bool IsSection(const char* line, const char* name);
 
+// Whether the line sets key: the text before its first "=", without the
+// blanks around it and ignoring case, is key.
+bool IsKeyLine(const char* line, const char* key);
+
 // Whether the line sets the key "mouse": the text before its first "=",
 // without the blanks around it and ignoring case, is "mouse".
 bool IsMouseLine(const char* line);

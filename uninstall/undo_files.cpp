@@ -1,177 +1,138 @@
 // system.ini, the mouse device file and the package's files, back as they
 // were before the installation.
-#include <cstdio>
+#include "uninstall/undo_files.h"
+
 #include <cstdlib>
 #include <cstring>
 
 #include "record/installed_record.h"
-#include "install/program_group.h"
-#include "install/setup_script.h"
 #include "shell/globals.h"
-#include "shell/handles.h"
 #include "shell/services.h"
 #include "sysconfig/system_ini.h"
-#include "uninstall/uninstall.h"
+#include "sysconfig/wininit.h"
+#include "uninstall/outcome.h"
+#include "uninstall/record_check.h"
 
 namespace {
 
+using Path = FixedText<MAX_PATH>;
+
 const char* const OurMouseLine = "mouse=*vmouse";
 
-bool WindowsPath(FixedText<MAX_PATH>& path, const char* name)
+const char* Script()
+{
+    static Path script;
+    script.assign(InstallDir).append("\\SETUP.INF");
+    return script;
+}
+
+bool WindowsPath(Path& path, const char* name)
 {
     return path.assignWhole(WindowsDir) && path.appendWhole(name);
 }
 
-// Windows 9x has no MoveFileExA: a file in use is deleted at the next start
-// of Windows by WININIT.EXE, from the [rename] section of WININIT.INI, where
-// "NUL=" and the file's short path mean "delete it".
-void DeleteAtRestart(const char* path)
+// The short path of a file that is there, for WININIT.INI.
+bool ShortPath(const char* path, Path& shortPath)
 {
-    char full[MAX_PATH], shortPath[MAX_PATH];
-    DWORD fullLength = GetFullPathNameA(path, sizeof full, full, nullptr);  // without the "." of RootDir
-    if (fullLength == 0 || fullLength >= sizeof full) return Leave(path, "its path is too long");
-    DWORD length = GetShortPathNameA(full, shortPath, sizeof shortPath);
-    FixedText<MAX_PATH + 8> line;
-    if (length == 0 || length >= sizeof shortPath || !line.assign("NUL=").appendWhole(shortPath) ||
-        !line.appendWhole("\r\n"))
-        return Leave(full, "it cannot be deleted, nor at the restart");
+    DWORD length = GetShortPathNameA(path, shortPath.data(), static_cast<DWORD>(shortPath.Capacity));
+    return length != 0 && length < shortPath.Capacity;
+}
+
+// Windows 9x has no MoveFileExA that works: a file in use goes at the next
+// start of Windows, through the [rename] section of WININIT.INI, where
+// "NUL=" and the file's short path delete it, and "dest=source" puts source
+// in dest's place.
+void AtRestart(const char* path, const char* source)
+{
+    Path target, from;
+    FixedText<2 * MAX_PATH + 4> line;
+    bool named = ShortPath(path, target) && (source == nullptr || ShortPath(source, from));
+    if (!named || !line.assign(source == nullptr ? "NUL" : target.c_str()).appendWhole("=") ||
+        !line.appendWhole(source == nullptr ? target.c_str() : from.c_str()) || !line.appendWhole("\n"))
+        return Leave(path, "it cannot be removed, nor at the restart");
     if (std::strstr(Result->renameLines, line) != nullptr) return;
-    if (!Result->renameLines.appendWhole(line)) return Leave(full, "too many files wait for the restart");
-    Result->waiting.append("- ").append(full).append("\n");
+    if (!Result->renameLines.appendWhole(line)) return Leave(path, "too many files wait for the restart");
+    Result->waiting.append("- ").append(path).append("\n");
 }
 
-// The whole of a small text file, or an empty text; the caller frees it.
-char* ReadWholeFile(const char* path)
+// The installation's own file goes; it is read-only only when the user
+// made it so, and stays then.
+bool Remove(const char* path, const char* self)
 {
-    StdioFile file(std::fopen(path, "rb"));
-    std::size_t used = 0, capacity = 4096;
-    char* text = static_cast<char*>(std::malloc(capacity));
-    if (text == nullptr) return nullptr;
-    while (file) {
-        if (used + 1 == capacity) {
-            char* grown = static_cast<char*>(std::malloc(capacity * 2));
-            if (grown == nullptr) break;
-            std::memcpy(grown, text, used);
-            std::free(text);
-            text = grown;
-            capacity *= 2;
+    if (SamePath(path, self)) return AtRestart(path, nullptr), false;  // a running program's file
+    if ((GetFileAttributesA(path) & FILE_ATTRIBUTE_READONLY) != 0) return Leave(path, "it is read-only"), false;
+    if (DeleteFileA(path)) return true;
+    AtRestart(path, nullptr);
+    return false;
+}
+
+// A move that also crosses drives: a copy, and the source goes once the
+// copy is whole.
+bool MoveAnywhere(const char* from, const char* to)
+{
+    if (MoveFileA(from, to)) return true;
+    if (!CopyFileA(from, to, TRUE)) return false;
+    if (DeleteFileA(from)) return true;
+    DeleteFileA(to);
+    return false;
+}
+
+// A file the installation replaced: the package's goes and the original
+// comes back, byte for byte, with its time and attributes.
+void PutBack(const char* path, const char* original, bool present, const char* self)
+{
+    if (GetFileAttributesA(original) == INVALID_FILE_ATTRIBUTES)
+        return Leave(path, "the file it replaced is no longer where the installation kept it");
+    if (present && SamePath(path, self)) return AtRestart(path, original);
+    if (present && !Remove(path, self)) return;
+    if (MoveAnywhere(original, path)) ++Result->originalsBack;
+    else Leave(original, "it cannot go back in its place");
+}
+
+// One line of [Files]: what was found there decides what is done.
+void UndoFile(const char* path, const FileLine& line, const char* self)
+{
+    if (std::strcmp(line.found, "same") == 0) return;  // it was there before, as it is
+    FixedText<32> stamp;
+    bool present = FileStamp(path, stamp);
+    // The record itself changes as it is written: it is the package's.
+    bool record = std::strcmp(stamp, line.stamp) != 0 && SamePath(path, Script());
+    if (present && std::strcmp(stamp, line.stamp) != 0 && !record) {
+        FixedText<400> why;
+        why.assign("changed since the installation");
+        if (!line.original.empty()) why.append("; the file it replaced is kept as ").append(line.original);
+        return Leave(path, why);
+    }
+    if (!line.original.empty()) return PutBack(path, line.original, present, self);
+    if (present && Remove(path, self)) ++Result->filesRemoved;
+}
+
+// The folders the installation made, the deepest first, once empty.
+void RemoveFolders(char* folders)
+{
+    for (;;) {
+        char* deepest = nullptr;
+        std::size_t depth = 0;
+        for (char* line = folders; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
+            char* equals = std::strchr(line, '=');
+            if (equals == nullptr || std::strcmp(equals + 1, "created") != 0) continue;
+            if (static_cast<std::size_t>(equals - line) >= depth) {
+                deepest = line;
+                depth = static_cast<std::size_t>(equals - line);
+            }
         }
-        std::size_t n = std::fread(text + used, 1, capacity - 1 - used, file.get());
-        if (n == 0) break;
-        used += n;
+        if (deepest == nullptr) return;
+        Path folder;
+        folder.assign(deepest);
+        folder.truncate(depth);
+        deepest[depth + 1] = 'x';  // done: no longer "created"
+        if (RemoveDirectoryA(folder) || !DirectoryExists(folder)) continue;
+        // Windows 9x deletes files at the restart, never folders.
+        if (std::strstr(Result->waiting, folder) != nullptr)
+            Result->waiting.append("(the folder ").append(folder).append(" stays, empty)\n");
+        else
+            Leave(folder, "it holds files that are not the package's");
     }
-    text[used] = '\0';
-    return text;
-}
-
-bool StartsWithNoCase(const char* text, const char* start)
-{
-    for (; *start != '\0'; ++text, ++start) {
-        char a = *text >= 'A' && *text <= 'Z' ? static_cast<char>(*text - 'A' + 'a') : *text;
-        if (a != *start) return false;
-    }
-    return true;
-}
-
-void Put(FILE* file, const char* text)
-{
-    std::fwrite(text, 1, std::strlen(text), file);
-}
-
-// Adds the gathered lines to the [rename] section of WININIT.INI: after its
-// header when the section is there (the profile functions cannot write the
-// same key twice), else in a new section at the end.
-void WriteRenameSection()
-{
-    FixedText<MAX_PATH> path;
-    if (Result->renameLines.empty() || !WindowsPath(path, "\\WININIT.INI")) return;
-    char* text = ReadWholeFile(path);
-    if (text == nullptr) return;
-    char* insert = nullptr;
-    for (char* line = text; *line != '\0';) {
-        char* end = std::strchr(line, '\n');
-        char* next = end != nullptr ? end + 1 : line + std::strlen(line);
-        if (StartsWithNoCase(line, "[rename]")) {
-            insert = next;
-            break;
-        }
-        line = next;
-    }
-    StdioFile file(std::fopen(path, "wb"));
-    bool written = false;
-    if (file) {
-        std::size_t before = insert != nullptr ? static_cast<std::size_t>(insert - text) : std::strlen(text);
-        std::fwrite(text, 1, before, file.get());
-        if (insert == nullptr) {
-            if (before > 0 && text[before - 1] != '\n') Put(file.get(), "\r\n");
-            Put(file.get(), "[rename]\r\n");
-        } else if (before > 0 && text[before - 1] != '\n') {
-            Put(file.get(), "\r\n");
-        }
-        Put(file.get(), Result->renameLines);
-        if (insert != nullptr) Put(file.get(), insert);
-        written = std::fclose(file.release()) == 0;
-    }
-    std::free(text);
-    if (!written) Leave(path, "it cannot be written, so the files in use stay after the restart");
-}
-
-bool SamePath(const char* a, const char* b)
-{
-    char fullA[MAX_PATH], fullB[MAX_PATH], shortA[MAX_PATH], shortB[MAX_PATH];
-    if (GetFullPathNameA(a, sizeof fullA, fullA, nullptr) == 0 ||
-        GetFullPathNameA(b, sizeof fullB, fullB, nullptr) == 0)
-        return false;
-    if (GetShortPathNameA(fullA, shortA, sizeof shortA) == 0 || GetShortPathNameA(fullB, shortB, sizeof shortB) == 0)
-        return lstrcmpiA(fullA, fullB) == 0;
-    return lstrcmpiA(shortA, shortB) == 0;
-}
-
-// Where the copy put a file: the same composition as at installation.
-bool InstalledPath(const FileEntry& entry, FixedText<MAX_PATH>& path)
-{
-    path.clear();
-    if (!entry.Absolute && !(path.appendWhole(InstallDir) && path.appendWhole("\\"))) return false;
-    return path.appendWhole(entry.DestDir) && path.appendWhole("\\") && path.appendWhole(entry.DestName);
-}
-
-void RemoveFile(const char* path, const char* self)
-{
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return;  // gone already
-    // A running program's file cannot be deleted on Windows 9x.
-    if (SamePath(path, self)) return DeleteAtRestart(path);
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(path)) ++Result->filesRemoved;
-    else DeleteAtRestart(path);
-}
-
-void RemoveProgramGroup()
-{
-    FixedText<MAX_PATH> folder;
-    if (GroupItemCount == 0 || !ProgramGroupFolder(folder) || !DirectoryExists(folder)) return;
-    for (int k = 0; k < GroupItemCount; ++k) {
-        FixedText<MAX_PATH> shortcut;
-        if (ShortcutPath(folder, *GroupItems[k], shortcut)) DeleteFileA(shortcut);
-    }
-    if (RemoveDirectoryA(folder)) Result->done.append("- the program group ").append(GroupTitle).append("\n");
-    else Leave(folder, "it holds files that are not the package's");
-}
-
-void RemoveDirectories()
-{
-    for (int k = 1; k <= SubDirCount; ++k) {
-        FixedText<MAX_PATH> path;
-        if (DirectoryNames[k].empty() || !path.assignWhole(InstallDir) || !path.appendWhole("\\") ||
-            !path.appendWhole(DirectoryNames[k]))
-            continue;
-        if (DirectoryExists(path) && !RemoveDirectoryA(path)) Leave(path, "it holds files that are not the package's");
-    }
-    if (RemoveDirectoryA(InstallDir) || !DirectoryExists(InstallDir)) return;
-    // Windows 9x deletes files at the restart, never folders.
-    if (std::strstr(Result->waiting, InstallDir) != nullptr)
-        Result->waiting.append("(the folder ").append(InstallDir).append(" stays, empty)\n");
-    else
-        Leave(InstallDir, "it holds files that are not the package's");
 }
 
 }  // namespace
@@ -223,17 +184,39 @@ void UndoFiles()
 {
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, sizeof self - 1);
-    for (int d = 0; d < DiskCount; ++d) {
-        for (int n = 0; n < Disks[d].FileCount; ++n) {
-            const FileEntry& entry = Disks[d].FirstEntry[n];
-            FixedText<MAX_PATH> path;
-            if (!entry.DestName.empty() && InstalledPath(entry, path)) RemoveFile(path, self);
-        }
+    Path script;
+    script.assign(Script());
+    char* files = ReadSection(script, FilesRecord);
+    char* folders = ReadSection(script, FoldersRecord);
+    // The record goes last: until then it is what tells what to do.
+    const char* recordLine = nullptr;
+    for (const char* line = files; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
+        Path path;
+        FileLine parsed;
+        const char* equals = std::strchr(line, '=');
+        if (equals == nullptr || !path.assignWhole(line)) continue;
+        path.truncate(static_cast<std::size_t>(equals - line));
+        if (!ParseFileLine(equals + 1, parsed)) continue;
+        if (SamePath(path, script)) recordLine = line;
+        else UndoFile(path, parsed, self);
     }
-    FixedText<32> count;
-    FormatText(count, "%d", Result->filesRemoved);
-    Result->done.append("- ").append(count).append(" of the package's files\n");
-    RemoveProgramGroup();
-    RemoveDirectories();
-    WriteRenameSection();
+    if (recordLine != nullptr) {
+        FileLine parsed;
+        ParseFileLine(std::strchr(recordLine, '=') + 1, parsed);
+        UndoFile(script, parsed, self);
+    }
+    FixedText<96> count;
+    FormatText(count, "- %d of the package's files", Result->filesRemoved);
+    Result->done.append(count);
+    if (Result->originalsBack > 0) {
+        FormatText(count, ", and %d files it had replaced are back", Result->originalsBack);
+        Result->done.append(count);
+    }
+    Result->done.append("\n");
+    RemoveFolders(folders);
+    std::free(files);
+    std::free(folders);
+    Path wininit;
+    if (!Result->renameLines.empty() && !AddPendingRenames(Result->renameLines) && WindowsPath(wininit, "\\WININIT.INI"))
+        Leave(wininit, "it cannot be written, so the files in use stay after the restart");
 }

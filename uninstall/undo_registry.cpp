@@ -3,14 +3,17 @@
 // installation created and the application entries are removed. A value
 // that no longer holds what the installation wrote was changed since; it
 // stays, and the report names it.
+#include "uninstall/undo_registry.h"
+
+#include <cstdlib>
 #include <cstring>
 
 #include "record/installed_record.h"
-#include "install/setup_script.h"
 #include "shell/globals.h"
 #include "sysconfig/application_registration.h"
+#include "sysconfig/driver_registration.h"
 #include "sysconfig/registry_values.h"
-#include "uninstall/uninstall.h"
+#include "uninstall/outcome.h"
 
 namespace {
 
@@ -94,11 +97,20 @@ bool RestoreMouseRecord(const char* section, const char* description, const char
     RestoreText(device.get(), devicePath, section, "DeviceDesc", description);
     RestoreText(device.get(), devicePath, section, "Mfg", Mfg);
     RestoreFlags(device.get(), section, "ConfigFlags");
-    // "Driver" recorded empty: the installation gave the device its class
-    // instance (a created key, removed below).
+    // "Driver" recorded empty: the installation gave the device a class
+    // instance of its own (a created key, removed below). Only a value that
+    // still names that instance goes.
     if (Recorded(section, "Driver", driver) && driver.empty() && ValueExists(device.get(), "Driver")) {
-        RegDeleteValueA(device.get(), "Driver");
-        ++Result->valuesRestored;
+        FixedText<80> now;
+        ReadTextValue(device.get(), "Driver", now);
+        FixedText<300> created;
+        created.assign("HKLM\\").append(DriverKeys::ClassRoot).append(now);
+        if (!now.empty() && lstrcmpiA(ReadInstalledSetting(CreatedKeysRecord, created, ""), "tree") == 0) {
+            RegDeleteValueA(device.get(), "Driver");
+            ++Result->valuesRestored;
+        } else {
+            LeaveValue(devicePath, "Driver", "changed since the installation");
+        }
     }
     if (!Recorded(section, "SubKey2", classPath) || classPath.empty()) return true;
     RegKey instance = OpenRegistryKey(HKEY_LOCAL_MACHINE, classPath);
@@ -137,6 +149,8 @@ void DeleteTree(HKEY root, const char* path)
     RegDeleteKeyA(root, path);
 }
 
+// Whether a key, or any key below it, holds a value. A key the installation
+// created on the way to its own may have been given to others since.
 bool HoldsValues(HKEY root, const char* path)
 {
     RegKey key = OpenRegistryKey(root, path);
@@ -153,17 +167,22 @@ bool HoldsValues(HKEY root, const char* path)
     return false;
 }
 
-// The keys the installation created, of one kind: "tree" keys go with all
-// they hold; "empty" ones only when nothing is left in them. How many the
-// record names.
+// The keys the installation created, of one kind, the last created first:
+// "tree" keys go with all they hold; "empty" ones only when no value is
+// left in them or below them. How many the record names.
 int RemoveCreatedKeys(const char* kind)
 {
-    int named = 0;
     FixedText<MAX_PATH> script;
     if (!script.assignWhole(InstallDir) || !script.appendWhole("\\SETUP.INF")) return 0;
-    char lines[8192];
-    GetPrivateProfileSectionA(CreatedKeysRecord, lines, sizeof lines, script);
-    for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1) {
+    char* lines = ReadSection(script, CreatedKeysRecord);
+    const char* ends[512];
+    int count = 0;
+    for (const char* line = lines; line != nullptr && *line != '\0' && count < 512; line += std::strlen(line) + 1)
+        ends[count++] = line;
+    int named = 0;
+    bool tree = lstrcmpiA(kind, "tree") == 0;
+    while (count-- > 0) {
+        const char* line = ends[count];
         const char* equals = std::strchr(line, '=');
         if (equals == nullptr || lstrcmpiA(equals + 1, kind) != 0 || equals - line < 6) continue;
         FixedText<264> path;
@@ -171,15 +190,22 @@ int RemoveCreatedKeys(const char* kind)
         path.truncate(static_cast<std::size_t>(equals - line - 5));
         HKEY root = std::strncmp(line, "HKCR\\", 5) == 0 ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
         ++named;
-        bool tree = lstrcmpiA(kind, "tree") == 0;
         if (!tree && HoldsValues(root, path)) continue;
-        DeleteTree(root, path);
+        if (RegKey there = OpenRegistryKey(root, path)) {
+            there.reset();
+            DeleteTree(root, path);
+            ++Result->keysRemoved;
+        }
     }
+    std::free(lines);
     return named;
 }
 
 void RemoveApplicationEntries()
 {
+    if (OpenRegistryKey(HKEY_CLASSES_ROOT, ApplicationKeys::Class) ||
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, ApplicationKeys::Uninstall))
+        Result->done.append("- the property page, the program started at logon and the uninstall entry\n");
     DeleteTree(HKEY_CLASSES_ROOT, ApplicationKeys::Class);
     DeleteTree(HKEY_LOCAL_MACHINE, ApplicationKeys::Handler);
     // The handlers key names one handler; only when that is still ours does
@@ -207,9 +233,8 @@ void UndoRegistry()
     int created = RemoveCreatedKeys("tree");
     if (!ps2 && !serial && created == 0)
         Leave("the mouse driver's device settings", "the installed SETUP.INF holds no record of them");
-    else
+    else if (Result->valuesRestored + Result->keysRemoved > 0)
         Result->done.append("- the mouse settings the installation replaced are back\n");
     RemoveApplicationEntries();
     RemoveCreatedKeys("empty");
-    Result->done.append("- the property page, the program started at logon and the uninstall entry\n");
 }

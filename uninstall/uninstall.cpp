@@ -1,39 +1,58 @@
 // The uninstaller's run: confirm, close the companion application, undo
 // the registry, system.ini and the files in that order, report once.
-#include "uninstall/uninstall.h"
+#include <windows.h>
 
 #include "install/setup_script.h"
 #include "shell/globals.h"
 #include "shell/services.h"
-
-Outcome* Result = nullptr;
+#include "uninstall/outcome.h"
+#include "uninstall/record_check.h"
+#include "uninstall/undo_files.h"
+#include "uninstall/undo_registry.h"
 
 namespace {
 
 FixedText<96> Caption;
 
-// The installed SETUP.INF lies beside this program; the loader reads it from
-// there, and everything of the installation is found from it.
-bool LoadInstalledScript()
-{
-    ReadWindowsDirectory();
-    if (!LoadSetupScript()) return false;
-    InstallDir.assign(SetupDir);
-    FixedText<MAX_PATH> script;
-    return script.assignWhole(SetupDir) && script.appendWhole("\\SETUP.INF") &&
-           GetFileAttributesA(script) != INVALID_FILE_ATTRIBUTES;
-}
-
-void TellScriptMissing()
+// Why nothing was removed: the record is missing, cannot be read, holds
+// nothing, or names what the installation cannot have made.
+void TellNothingRemoved(const char* why, const char* line = nullptr)
 {
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, sizeof self - 1);
-    FixedText<512> text;
-    text.assign("The record of the installation, SETUP.INF, is missing beside ")
+    FixedText<1024> text;
+    text.assign("The record of the installation, SETUP.INF beside ")
         .append(self)
-        .append(".\n\nWithout it the uninstaller cannot tell what the installation changed. Nothing has been "
-                "removed.");
+        .append(", ")
+        .append(why)
+        .append(line != nullptr ? ":\n\n" : ".")
+        .append(line)
+        .append("\n\nWithout a sound record the uninstaller cannot tell what the installation changed. Nothing "
+                "has been removed.");
     MessageBoxA(nullptr, text, "Uninstall", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The installed SETUP.INF lies beside this program; the loader reads it from
+// there, and everything of the installation is found from it. False when
+// the user was told why nothing can be removed.
+bool LoadRecord()
+{
+    ReadWindowsDirectory();
+    char self[MAX_PATH] = "", script[MAX_PATH];
+    char* name = nullptr;
+    GetModuleFileNameA(nullptr, self, sizeof self - 1);
+    DWORD length = GetFullPathNameA(self, sizeof script, script, &name);
+    if (length == 0 || length >= sizeof script || name == nullptr || name - script + 10 > MAX_PATH) return false;
+    lstrcpynA(name, "SETUP.INF", 10);
+    if (GetFileAttributesA(script) == INVALID_FILE_ATTRIBUTES) return TellNothingRemoved("is missing"), false;
+    if (!LoadInstalledScript()) return TellNothingRemoved("cannot be read"), false;
+    if (!RecordPresent()) return TellNothingRemoved("holds no record of an installation"), false;
+    FixedText<600> offending;
+    if (!RecordIsSound(offending))
+        return TellNothingRemoved("holds a line that names something no installation of the package can have made",
+                                  offending),
+               false;
+    return true;
 }
 
 bool Confirmed()
@@ -70,21 +89,13 @@ void Report()
 
 }  // namespace
 
-void Leave(const char* what, const char* why)
-{
-    Result->left.append("- ").append(what).append(": ").append(why).append("\n");
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     Outcome outcome;
     Result = &outcome;
     Instance = instance;
     ProductName.clear();
-    if (!LoadInstalledScript()) {
-        TellScriptMissing();
-        return 0;
-    }
+    if (!LoadRecord()) return 0;
     Caption.assign(ProductName).append(" Uninstall");
     if (!Confirmed()) return 0;
     CloseCompanionApplication();

@@ -64,22 +64,23 @@ protected:
     }
     void TearDown() override { CoUninitialize(); }
 
-    // The whole wizard, for a PS/2 mouse unless told, restart later.
-    static void Install(int mouseButton = IDC_PS2_MOUSE)
+    // The whole wizard, for a PS/2 mouse unless told, into the proposed
+    // folder unless told, restart later.
+    static void Install(int mouseButton = IDC_PS2_MOUSE, const std::string& folder = "")
     {
         DWORD exitCode = RunDriven(std::string("\"") + Medium + "\\SETUP.EXE\"", [=] {
-            PageThroughToTheCopy(mouseButton);
+            PageThroughToTheCopy(mouseButton, folder.empty() ? nullptr : folder.c_str());
             FinishWith(IDC_RESTART_LATER);
         });
         EXPECT_EQ(0u, exitCode);
     }
 
-    // UNINSTAL.EXE from the installed folder: Yes to the question, No to the
+    // UNINSTAL.EXE from an installed folder: Yes to the question, No to the
     // restart. The closing report's text.
-    static std::string RunUninstaller(MessageBoxSeen* question = nullptr)
+    static std::string RunUninstaller(MessageBoxSeen* question = nullptr, const std::string& folder = Installed)
     {
         MessageBoxSeen confirm, report;
-        RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] {
+        RunDriven("\"" + folder + "\\UNINSTAL.EXE\"", [&] {
             confirm = AnswerMessageBox(IDYES, 30000);
             report = AnswerMessageBox(IDNO, 30000);
         });
@@ -88,11 +89,12 @@ protected:
     }
 
     // After a complete removal only the uninstaller itself is left, waiting
-    // for the restart in WININIT.INI, with the folder it lies in.
-    void ExpectPcAsBefore()
+    // for the restart in WININIT.INI, with the folder it lies in (unless the
+    // folder was there before).
+    void ExpectPcAsBefore(const std::string& folder = Installed)
     {
-        EXPECT_EQ("+ " + Installed + "\n" + "+ " + Installed + "\\UNINSTAL.EXE\n" + "+ " + WindowsDirectory() +
-                      "\\WININIT.INI\n",
+        std::string made = before_.count(folder) != 0 ? "" : "+ " + folder + "\n";
+        EXPECT_EQ(made + "+ " + folder + "\\UNINSTAL.EXE\n" + "+ " + WindowsDirectory() + "\\WININIT.INI\n",
                   Differences(before_, TakeSnapshot()));
     }
 
@@ -184,4 +186,142 @@ TEST_F(Uninstall, KeysTheInstallationCreatedGoWithIt)
     std::string report = RunUninstaller();
     EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
     ExpectPcAsBefore();
+}
+
+// What was there before the installation is there after the removal: an
+// older driver INF the package replaced, the user's own identical and
+// read-only copy of a file the package brings (left alone, and no failure),
+// a group folder of the same name with another package's shortcut of the
+// same title, and the folder itself.
+TEST_F(Uninstall, WhatWasThereBeforeComesBack)
+{
+    const std::string inf = WindowsDirectory() + "\\INF\\QXMOUSE.INF", group = ProgramsFolder() + "\\Zorva Wheel Mouse";
+    WriteTextFile(inf, "an older driver's INF\r\n");
+    CreateDirectoryA(Installed.c_str(), nullptr);
+    WriteTextFile(Installed + "\\README.TXT", ReadTextFile(std::string(Medium) + "\\README.TXT"));
+    SetFileAttributesA((Installed + "\\README.TXT").c_str(), FILE_ATTRIBUTE_READONLY);
+    CreateDirectoryA(group.c_str(), nullptr);
+    WriteTextFile(group + "\\Read Me.lnk", "another package's shortcut");
+    WriteTextFile(group + "\\Other.lnk", "another package's own");
+    before_ = TakeSnapshot();
+
+    Install();  // no box: the identical read-only file is no failure
+    EXPECT_NE("an older driver's INF\r\n", ReadTextFile(inf));
+    EXPECT_EQ("an older driver's INF\r\n", ReadTextFile(Installed + "\\ORIGINAL\\QXMOUSE.INF")) << "kept";
+    EXPECT_EQ(Installed + "\\README.TXT", ReadShortcut(group + "\\Read Me.lnk").target);
+
+    std::string report = RunUninstaller();
+    EXPECT_NE(std::string::npos, report.find("2 files it had replaced are back")) << report;
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    ExpectPcAsBefore();
+}
+
+// A record edited or damaged to name what no installation of the package can
+// have made is refused whole, naming the line, and nothing is removed. A
+// file line added to the script names nothing the uninstaller acts on.
+TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
+{
+    const std::string script = Installed + "\\SETUP.INF", winIni = WindowsDirectory() + "\\WIN.INI";
+    CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\SomeoneElse");
+    WriteTextFile(winIni, "[windows]\r\n");
+    before_ = TakeSnapshot();
+    Install();
+    WIN32_FIND_DATAA found;
+    FindClose(FindFirstFileA(winIni.c_str(), &found));
+    char time[24];
+    wsprintfA(time, "%08lX%08lX", found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+    const std::string winIniStamp = "created," + std::to_string(found.nFileSizeLow) + "," + time;
+    const std::string sound = ReadTextFile(script);
+    const Snapshot installed = TakeSnapshot();
+    const struct {
+        const char* section;
+        std::string key, value;
+    } edits[] = {
+        {"Files", winIni, winIniStamp},
+        {"Files", Installed + "\\..\\..\\windows\\WIN.INI", winIniStamp},
+        {"Files", Installed + "\\QXMAIN.EXE", "replaced,1,0000000000000000," + winIni},
+        {"Files", Installed + "\\QXMAIN.EXE", "created,1"},
+        {"Folders", "C:\\windows", "created"},
+        {"Folders", "C:\\", "found"},
+        {"Created", "HKLM\\SOFTWARE\\SomeoneElse", "tree"},
+        {"Created", "HKLM\\System\\CurrentControlSet\\Services\\Class", "tree"},
+        {"PS2", "SubKey2", "SOFTWARE\\SomeoneElse"},
+        {"Serial", "SubKey1", "SOFTWARE\\SomeoneElse"},
+        {"SystemIni", "MouseLine", "shell=another.exe"},
+    };
+    for (const auto& edit : edits) {
+        WritePrivateProfileStringA(edit.section, edit.key.c_str(), edit.value.c_str(), script.c_str());
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
+        MessageBoxSeen refusal;
+        RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { refusal = AnswerMessageBox(IDOK, 30000); });
+        std::string line = std::string("[") + edit.section + "] " + edit.key + "=" + edit.value;
+        EXPECT_NE(std::string::npos, refusal.text.find(line)) << line << "\n" << refusal.text;
+        EXPECT_NE(std::string::npos, refusal.text.find("Nothing has been removed.")) << line;
+        WriteTextFile(script, sound);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
+        EXPECT_EQ("", Differences(installed, TakeSnapshot())) << line;
+    }
+
+    WritePrivateProfileStringA("FileCounts", "Disk2", "5", script.c_str());
+    WritePrivateProfileStringA("Disk2", "5", "WIN.INI,WIN.INI,Not the package's,WinDir", script.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
+    std::string report = RunUninstaller();
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    EXPECT_EQ("[windows]\r\n", ReadTextFile(winIni));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SomeoneElse"));
+    ExpectPcAsBefore();
+}
+
+// A second installation into another folder, one as long as the Directory
+// page takes, is undone by the one removal with the first; and installing
+// there again before the restart keeps the new uninstaller from the
+// restart's delete.
+TEST_F(Uninstall, InstallationsInTwoFoldersAndAgainBeforeTheRestartUndoCleanly)
+{
+    const std::string second = "C:\\Program Files\\Zorva Wheel Mouse - a second copy of all its software";
+    ASSERT_EQ(70u, second.size());
+    Install();
+    Install(IDC_PS2_MOUSE, second);
+    EXPECT_EQ("\"" + second + "\\UNINSTAL.EXE\"",
+              TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane",
+                     "UninstallString"));
+    std::string report = RunUninstaller(nullptr, second);
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    ExpectPcAsBefore(second);
+
+    Install(IDC_PS2_MOUSE, second);
+    EXPECT_EQ(std::string::npos, ReadTextFile(WindowsDirectory() + "\\WININIT.INI").find("NUL="))
+        << "the restart would delete the new uninstaller";
+    EXPECT_TRUE(FileExists(second + "\\UNINSTAL.EXE"));
+    report = RunUninstaller(nullptr, second);
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    ExpectPcAsBefore(second);
+}
+
+// The device's driver value goes only while it names the class instance the
+// installation made; and a record carried in on the medium is another PC's,
+// never this one's.
+TEST_F(Uninstall, TheDriverValueAndTheRecordAreThisPcs)
+{
+    const std::string device = Ps2Device;
+    const std::string ownDescription = TextOf(HKEY_LOCAL_MACHINE, device, "DeviceDesc");
+    HKEY key;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, Ps2Device, 0, KEY_ALL_ACCESS, &key);
+    RegDeleteValueA(key, "Driver");
+    RegCloseKey(key);
+    const std::string mediumScript = std::string(Medium) + "\\SETUP.INF";
+    WritePrivateProfileStringA("PS2", "SubKey1", Ps2Device, mediumScript.c_str());
+    WritePrivateProfileStringA("PS2", "DeviceDesc", "Another PC's mouse", mediumScript.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, mediumScript.c_str());
+    before_ = TakeSnapshot();
+
+    Install();
+    EXPECT_EQ("Mouse\\0001", TextOf(HKEY_LOCAL_MACHINE, device, "Driver"));
+    SetText(HKEY_LOCAL_MACHINE, device, "Driver", "Mouse\\0000");  // set by something else since
+    std::string report = RunUninstaller();
+    EXPECT_NE(std::string::npos, report.find("\"Driver\" of Enum\\BIOS\\*PNP0F13\\0C: changed since the installation"))
+        << report;
+    EXPECT_EQ("Mouse\\0000", TextOf(HKEY_LOCAL_MACHINE, device, "Driver"));
+    EXPECT_EQ(ownDescription, TextOf(HKEY_LOCAL_MACHINE, device, "DeviceDesc"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Mouse\\0001"));
 }

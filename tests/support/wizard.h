@@ -9,14 +9,18 @@
 #include "tests/support/robot.h"
 
 // Welcome, Mouse type (the button clicked, or the preselected one left when
-// 0) and Directory, each with Next.
-inline void PageThroughToTheCopy(int mouseButton = 0)
+// 0) and Directory (the folder typed in, or the proposed one left when
+// null), each with Next.
+inline void PageThroughToTheCopy(int mouseButton = 0, const char* folder = nullptr)
 {
     Click(WaitForPage("SETUP_BEGIN"), IDOK);
     HWND mouse = WaitForPage("SETUP_SELMOUSE");
     if (mouseButton != 0) Click(mouse, mouseButton);
     Click(mouse, IDOK);
-    Click(WaitForPage("SETUP_SELDIR"), IDOK);
+    HWND directory = WaitForPage("SETUP_SELDIR");
+    if (folder != nullptr)
+        SendDlgItemMessageA(directory, IDC_DIRECTORY, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder));
+    Click(directory, IDOK);
 }
 
 // The Finish page, once the copy is done, with the restart choice.

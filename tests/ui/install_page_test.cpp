@@ -129,6 +129,15 @@ protected:
         WriteTextFile(path, data);
     }
     int16_t Run() { return RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL); }
+    // Files an earlier installation put there, as its record names them: the
+    // package's own, replaced without keeping the old ones.
+    void RecordAsThePackages(std::initializer_list<const char*> names)
+    {
+        std::string script = dest_ + "\\SETUP.INF";
+        for (const char* name : names)
+            WritePrivateProfileStringA("Files", (dest_ + "\\" + name).c_str(), "created,3,0000000000000000",
+                                       script.c_str());
+    }
 
     // Runs the page to its end while one file fails: its box, answered
     // Ignore, and the list of skipped files that follows.
@@ -466,6 +475,7 @@ TEST_F(InstallPage, ScriptWithoutDisksOnlyRegisters)
     EXPECT_EQ(std::vector<std::string>{"Updating Registry..."}, TextsOf(IDC_STATUS));
     EXPECT_EQ(0, Frames);
     EXPECT_TRUE(Registered());
+    EXPECT_FALSE(FileExists(ProgramsFolder() + "\\ZORVA")) << "no items, no group folder";
 }
 
 TEST_F(InstallPage, PathsThatDoNotFitAreSkippedNotCut)
@@ -666,6 +676,7 @@ TEST_F(InstallPage, MovesThatFailAndTheSecondDiskAreHandledAsTheUserAnswers)
     const std::string fresh = Pattern(5000, 6);
     Source("NEW.TX_", Szdd(fresh));
     for (const char* old : {"HIDDEN.TXT", "COPIED.TXT", "LOST.TXT", "WIN98.TXT"}) WriteTextFile(dest_ + "\\" + old, "old");
+    RecordAsThePackages({"HIDDEN.TXT", "COPIED.TXT", "LOST.TXT", "WIN98.TXT"});
     for (const char* hidden : {"HIDDEN.TXT", "WIN98.TXT"})
         SetFileAttributesA((dest_ + "\\" + hidden).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 
@@ -710,8 +721,8 @@ TEST_F(InstallPage, MovesThatFailAndTheSecondDiskAreHandledAsTheUserAnswers)
 }
 
 // The program group, made after the copy: an existing group is reused, a
-// shortcut of the same name replaced, and a group that cannot be made costs
-// only a notice.
+// shortcut of the same name replaced (and kept), and a group that cannot be
+// made costs only a notice.
 TEST_F(InstallPage, ProgramGroupIsMadeOrReportedAndTheInstallationGoesOn)
 {
     CoInitialize(nullptr);
@@ -725,6 +736,7 @@ TEST_F(InstallPage, ProgramGroupIsMadeOrReportedAndTheInstallationGoesOn)
     EXPECT_EQ(PageNext, Run());
     Shortcut alpha = ReadShortcut(group + "\\Alpha.lnk");
     ASSERT_TRUE(alpha.read) << "the stale file is replaced";
+    EXPECT_EQ("stale", ReadTextFile(dest_ + "\\ORIGINAL\\Alpha.lnk")) << "and kept for the uninstaller";
     EXPECT_EQ(dest_ + "\\A.EXE", alpha.target);
     EXPECT_EQ(dest_, alpha.workingDirectory);
     EXPECT_EQ(dest_ + "\\A.EXE", alpha.iconFile);

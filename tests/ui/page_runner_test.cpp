@@ -42,10 +42,15 @@ bool Queued(UINT message)
 
 }  // namespace
 
-TEST(RunPage, PageThatCannotBeCreatedCancels)
+TEST(RunPage, PageThatCannotBeCreatedCancelsAndSaysSo)
 {
     PageResult = PageNext;
+    ProductName.assign("Zorva");
+    MessageBoxSeen notice;
+    Robot robot([&] { notice = DismissMessageBox(); });
     EXPECT_EQ(PageCancel, RunPage("SETUP_BEGIN", WelcomePageProc, 999));
+    robot.join();
+    EXPECT_EQ("Zorva installation is not completed !", notice.text);
 }
 
 TEST(RunPage, PageClosedWithoutAButtonReturnsWhatWasThere)

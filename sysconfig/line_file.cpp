@@ -1,0 +1,112 @@
+#include "sysconfig/line_file.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/handles.h"
+
+LineBuffer::~LineBuffer()
+{
+    std::free(text_);
+}
+
+bool LineBuffer::append(const char* piece, std::size_t n)
+{
+    if (length_ + n + 1 > capacity_) {
+        std::size_t capacity = capacity_ != 0 ? capacity_ : 256;
+        while (capacity < length_ + n + 1) {
+            if (capacity > 0x10000000) return false;
+            capacity *= 2;
+        }
+        char* grown = static_cast<char*>(std::malloc(capacity));
+        if (grown == nullptr) return false;
+        if (length_ != 0) std::memcpy(grown, text_, length_);
+        std::free(text_);
+        text_ = grown;
+        capacity_ = capacity;
+    }
+    std::memcpy(text_ + length_, piece, n);
+    length_ += n;
+    text_[length_] = '\0';
+    return true;
+}
+
+// Read a character at a time, so that a stray zero byte is copied like any
+// other character instead of cutting the line.
+LineRead ReadLine(FILE* input, LineBuffer& line)
+{
+    line.clear();
+    int c;
+    while ((c = std::fgetc(input)) != EOF) {
+        char character = static_cast<char>(c);
+        if (!line.append(&character, 1)) return LineRead::Failed;
+        if (character == '\n') return LineRead::Line;
+    }
+    // EOF stands both for the end and for a read error; a copy that stopped
+    // at an error must not replace the file.
+    if (std::ferror(input) != 0) return LineRead::Failed;
+    return line.length() != 0 ? LineRead::Line : LineRead::End;
+}
+
+bool Put(FILE* out, const char* text, std::size_t length)
+{
+    return std::fwrite(text, 1, length, out) == length;
+}
+
+bool Put(FILE* out, const char* text)
+{
+    return Put(out, text, std::strlen(text));
+}
+
+namespace {
+
+// Every line through the edit, then the edit's end; false when the copy is
+// not complete.
+bool CopyLines(FILE* input, FILE* output, LineEdit edit, void* state)
+{
+    LineBuffer line;
+    for (;;) {
+        LineRead read = input != nullptr ? ReadLine(input, line) : LineRead::End;
+        if (read == LineRead::Failed) return false;
+        if (read == LineRead::End) return edit(output, nullptr, 0, state);
+        if (!edit(output, line.c_str(), line.length(), state)) return false;
+    }
+}
+
+}  // namespace
+
+int RewriteFile(const char* path, const char* fresh, const char* backup, bool keepBackup, LineEdit edit,
+                void* state)
+{
+    bool existed = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    StdioFile input(std::fopen(path, "rt"));
+    if (existed && !input) return 0;  // there, but it cannot be read
+    StdioFile output(std::fopen(fresh, "wt"));
+    if (!output) return 0;
+    bool complete = CopyLines(input.get(), output.get(), edit, state);
+    input.reset();
+    // The close writes what is still buffered; its failure leaves a short copy.
+    complete = std::fclose(output.release()) == 0 && complete;
+    if (!complete) {
+        DeleteFileA(fresh);
+        return 0;
+    }
+    if (existed) {
+        DeleteFileA(backup);
+        if (!MoveFileA(path, backup)) {
+            DeleteFileA(fresh);
+            return 0;
+        }
+    }
+    if (!MoveFileA(fresh, path)) {
+        // Put the original back under its name; should even that move fail,
+        // a copy of it, for Windows does not start without a system.ini.
+        if (existed && !MoveFileA(backup, path)) CopyFileA(backup, path, TRUE);
+        DeleteFileA(fresh);
+        return 0;
+    }
+    if (!keepBackup) DeleteFileA(backup);
+    return 1;
+}

@@ -1,0 +1,58 @@
+// Text files read line by line, whatever the length of a line, and edited
+// safely: a complete new file beside the old one, then the swap.
+#ifndef SETUP_LINE_FILE_H
+#define SETUP_LINE_FILE_H
+
+#include <cstddef>
+#include <cstdio>
+
+// One line of a text file, whatever its length: a line is tested whole, so a
+// piece of a long line can never pass for the mouse line.
+class LineBuffer {
+public:
+    LineBuffer() = default;
+    LineBuffer(const LineBuffer&) = delete;
+    LineBuffer& operator=(const LineBuffer&) = delete;
+    ~LineBuffer();
+
+    const char* c_str() const { return text_ != nullptr ? text_ : ""; }
+    std::size_t length() const { return length_; }
+    void clear()
+    {
+        length_ = 0;
+        if (text_ != nullptr) text_[0] = '\0';
+    }
+
+    // False when the memory is not available; the line is then incomplete.
+    bool append(const char* piece, std::size_t n);
+
+private:
+    char* text_ = nullptr;
+    std::size_t length_ = 0;
+    std::size_t capacity_ = 0;
+};
+
+enum class LineRead { Line, End, Failed };
+
+// The next line with its newline (the last line of the file may lack one).
+// Text mode has turned CR LF into the newline and ends the input at Ctrl-Z.
+LineRead ReadLine(FILE* input, LineBuffer& line);
+
+// What an edit does with one line (with its newline), and once more with a
+// null line after the last: it writes what the line becomes into out, or
+// nothing to drop it. False when a write failed.
+using LineEdit = bool (*)(FILE* out, const char* line, std::size_t length, void* state);
+
+// Writes text into out; false when it did not all go.
+bool Put(FILE* out, const char* text, std::size_t length);
+bool Put(FILE* out, const char* text);
+
+// Copies the file at path through edit into fresh (a missing file reads as
+// empty); only a complete copy replaces it: the old file takes the name
+// backup, fresh takes its name, and the backup stays when keepBackup. On
+// any failure path keeps its name and content, and no fresh is left behind.
+// 1 when replaced.
+int RewriteFile(const char* path, const char* fresh, const char* backup, bool keepBackup, LineEdit edit,
+                void* state);
+
+#endif

@@ -1,0 +1,25 @@
+// What UNINSTAL.EXE's closing report tells: what was done, what was left
+// and why, and the files that wait for the restart of Windows. Every step
+// of the removal adds to it.
+#ifndef UNINSTALL_OUTCOME_H
+#define UNINSTALL_OUTCOME_H
+
+#include "shell/fixed_text.h"
+
+struct Outcome {
+    FixedText<2048> done;
+    FixedText<3072> left;
+    FixedText<2048> waiting;
+    FixedText<4096> renameLines;  // [rename] lines for WININIT.INI, written at the end
+    int filesRemoved = 0;
+    int originalsBack = 0;
+    int valuesRestored = 0;
+    int keysRemoved = 0;
+};
+// WinMain's: a static one of this size would go into the program file.
+extern Outcome* Result;
+
+// One line of the report's "left as it is" list: what, and why.
+void Leave(const char* what, const char* why);
+
+#endif

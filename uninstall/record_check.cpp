@@ -1,0 +1,274 @@
+#include "uninstall/record_check.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "install/program_group.h"
+#include "record/installed_record.h"
+#include "shell/globals.h"
+#include "sysconfig/application_registration.h"
+#include "sysconfig/driver_registration.h"
+#include "sysconfig/ini_lines.h"
+#include "sysconfig/registry_values.h"
+
+namespace {
+
+using Path = FixedText<MAX_PATH>;
+
+// The folders that are never an installation's, nor may be above one: the
+// Windows folders, the Start menu's programs and the programs folder.
+constexpr int SystemFolderCount = 6;
+Path SystemFolders[SystemFolderCount];
+Path Programs;
+char* Folders;  // the record's [Folders]
+
+bool Script(Path& path)
+{
+    return path.assignWhole(InstallDir) && path.appendWhole("\\SETUP.INF");
+}
+
+void FindSystemFolders()
+{
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, sizeof system);
+    SystemFolders[0].assign(WindowsDir);
+    SystemFolders[1].assign(system);
+    SystemFolders[2].assign(WindowsDir).append("\\SYSTEM");
+    SystemFolders[3].assign(WindowsDir).append("\\INF");
+    SystemFolders[4].assign("C:\\Program Files");
+    if (RegKey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"))
+        ReadTextValue(key.get(), "ProgramFilesDir", SystemFolders[4]);
+    if (!ProgramsFolder(Programs)) Programs.clear();
+    SystemFolders[5] = Programs;
+}
+
+// A path the record may name: drive-rooted and whole, as the installation
+// writes it (no "." or "..", one backslash between parts).
+bool Sound(const char* path)
+{
+    Path full;
+    return path[0] != '\0' && path[1] == ':' && path[2] == '\\' && FullPath(path, full) &&
+           lstrcmpiA(full, path) == 0;
+}
+
+// Whether path lies inside folder (below it, at any depth).
+bool Inside(const char* path, const char* folder)
+{
+    std::size_t length = std::strlen(folder);
+    if (length == 0 || std::strlen(path) <= length) return false;
+    Path start;
+    start.assign(path);
+    start.truncate(length);
+    bool separated = path[length] == '\\' || folder[length - 1] == '\\';
+    return separated && lstrcmpiA(start, folder) == 0;
+}
+
+// The folder a path lies in.
+bool ParentOf(const char* path, Path& parent)
+{
+    char full[MAX_PATH];
+    char* name = nullptr;
+    DWORD length = GetFullPathNameA(path, sizeof full, full, &name);
+    if (length == 0 || length >= sizeof full || name == nullptr || name == full) return false;
+    name[name - full > 3 ? -1 : 0] = '\0';  // keep the backslash of a drive's root
+    return parent.assignWhole(full);
+}
+
+// A folder an installation may have made or used: the group under the
+// Start menu's programs, or one that is no drive's root, holds no system
+// folder and lies outside the Windows folder.
+bool AllowedFolder(const char* folder)
+{
+    Path parent;
+    if (!Programs.empty() && ParentOf(folder, parent) && lstrcmpiA(parent, Programs) == 0) return true;
+    if (std::strlen(folder) <= 3 || Inside(folder, WindowsDir)) return false;
+    for (const Path& system : SystemFolders)
+        if (!system.empty() && (lstrcmpiA(folder, system) == 0 || Inside(system, folder))) return false;
+    return true;
+}
+
+// Whether the record names path as in one of its folders.
+bool InRecordedFolder(const char* path)
+{
+    for (const char* line = Folders; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
+        Path folder;
+        const char* equals = std::strchr(line, '=');
+        if (equals == nullptr || !folder.assignWhole(line)) continue;
+        folder.truncate(static_cast<std::size_t>(equals - line));
+        if (Inside(path, folder)) return true;
+    }
+    return false;
+}
+
+// Whether path is the destination of one of the script's files in the
+// Windows folders.
+bool PackageDestination(const char* path)
+{
+    for (int d = 0; d < DiskCount; ++d) {
+        for (int n = 0; n < Disks[d].FileCount; ++n) {
+            const FileEntry& entry = Disks[d].FirstEntry[n];
+            Path destination;
+            if (entry.Absolute && !entry.DestName.empty() && destination.assignWhole(entry.DestDir) &&
+                destination.appendWhole("\\") && destination.appendWhole(entry.DestName) &&
+                lstrcmpiA(destination, path) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Whether text begins with start, without regard to case.
+bool Begins(const char* text, const char* start)
+{
+    std::size_t length = std::strlen(start);
+    FixedText<MAX_PATH> head;
+    if (std::strlen(text) < length || !head.assignWhole(text)) return false;
+    head.truncate(length);
+    return lstrcmpiA(head, start) == 0;
+}
+
+bool Digits(const char* text, std::size_t count, bool hex)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        char c = text[i];
+        bool digit = (c >= '0' && c <= '9') || (hex && c >= 'A' && c <= 'F');
+        if (!digit) return false;
+    }
+    return true;
+}
+
+bool FileLineSound(const char* path, const char* value)
+{
+    FileLine line;
+    if (!Sound(path) || !ParseFileLine(value, line)) return false;
+    if (!InRecordedFolder(path) && !PackageDestination(path)) return false;
+    return line.original.empty() || (Sound(line.original) && InRecordedFolder(line.original));
+}
+
+bool FolderLineSound(const char* path, const char* value)
+{
+    return (std::strcmp(value, "created") == 0 || std::strcmp(value, "found") == 0) && Sound(path) &&
+           AllowedFolder(path);
+}
+
+// Whether key is path or one of the keys on its way ("A\B" for "A\B\C").
+bool OnTheWayTo(const char* key, const char* path)
+{
+    std::size_t length = std::strlen(key);
+    return length > 0 && Begins(path, key) && (path[length] == '\0' || path[length] == '\\');
+}
+
+// A class instance: the mouse class, "\" and one name.
+bool ClassInstance(const char* path)
+{
+    std::size_t length = std::strlen(DriverKeys::MouseClass);
+    return Begins(path, DriverKeys::MouseClass) && path[length] == '\\' && path[length + 1] != '\0' &&
+           std::strchr(path + length + 1, '\\') == nullptr;
+}
+
+// A [Created] line: "HKLM\path" or "HKCR\path" = tree | empty. The package
+// creates whole trees only for the serial mouse's own entry and a class
+// instance; the other keys it creates are its application keys and the
+// keys on their way.
+bool CreatedLineSound(const char* name, const char* kind)
+{
+    bool tree = std::strcmp(kind, "tree") == 0;
+    if (!tree && std::strcmp(kind, "empty") != 0) return false;
+    if (Begins(name, "HKCR\\")) return !tree && OnTheWayTo(name + 5, ApplicationKeys::Server);
+    if (!Begins(name, "HKLM\\")) return false;
+    const char* path = name + 5;
+    if (lstrcmpiA(path, DriverKeys::RootEntry) == 0 || ClassInstance(path)) return true;
+    if (tree) return false;
+    const char* const keys[] = {DriverKeys::RootEntry, DriverKeys::MouseClass, ApplicationKeys::Handler,
+                                ApplicationKeys::Run, ApplicationKeys::Uninstall};
+    for (const char* key : keys)
+        if (OnTheWayTo(path, key)) return true;
+    return false;
+}
+
+// The device and class keys of a mouse record.
+bool MouseLineSound(const char* key, const char* value)
+{
+    if (*value == '\0') return true;
+    if (lstrcmpiA(key, "SubKey2") == 0) {
+        return ClassInstance(value);
+    }
+    if (lstrcmpiA(key, "SubKey1") != 0) return true;
+    if (!Begins(value, "Enum\\")) return false;
+    for (const char* pattern : DriverKeys::HardwarePatterns)
+        if (std::strstr(value, pattern) != nullptr) return true;
+    return false;
+}
+
+bool LineSound(int section, const char* key, const char* value)
+{
+    switch (section) {
+    case 0:
+    case 1: return MouseLineSound(key, value);
+    case 2: return lstrcmpiA(key, "MouseLine") != 0 || IsMouseLine(value);
+    case 3: return CreatedLineSound(key, value);
+    case 5: return FileLineSound(key, value);
+    case 6: return FolderLineSound(key, value);
+    default: return true;
+    }
+}
+
+}  // namespace
+
+bool ParseFileLine(const char* value, FileLine& line)
+{
+    const char* comma = std::strchr(value, ',');
+    if (comma == nullptr || comma - value >= 16) return false;
+    line.found.assign(value);
+    line.found.truncate(static_cast<std::size_t>(comma - value));
+    const char* size = comma + 1;
+    std::size_t digits = 0;
+    while (size[digits] >= '0' && size[digits] <= '9') ++digits;
+    if (digits == 0 || digits > 10 || size[digits] != ',' || !Digits(size + digits + 1, 16, true)) return false;
+    const char* end = size + digits + 1 + 16;
+    line.stamp.assign(size);
+    line.stamp.truncate(static_cast<std::size_t>(end - size));
+    line.original.clear();
+    bool replaced = std::strcmp(line.found, "replaced") == 0;
+    if (replaced) return *end == ',' && line.original.assignWhole(end + 1) && !line.original.empty();
+    return *end == '\0' && (std::strcmp(line.found, "created") == 0 || std::strcmp(line.found, "same") == 0);
+}
+
+bool RecordPresent()
+{
+    Path script;
+    if (!Script(script)) return false;
+    for (const char* section : RecordSections) {
+        char* lines = ReadSection(script, section);
+        std::free(lines);
+        if (lines != nullptr) return true;
+    }
+    return false;
+}
+
+bool RecordIsSound(FixedText<600>& offending)
+{
+    Path script;
+    if (!Script(script)) return false;
+    FindSystemFolders();
+    Folders = ReadSection(script, FoldersRecord);
+    bool sound = true;
+    for (int s = 0; s < 7 && sound; ++s) {
+        char* lines = ReadSection(script, RecordSections[s]);
+        for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
+            FixedText<300> key;
+            const char* equals = std::strchr(line, '=');
+            if (equals != nullptr && key.assignWhole(line)) key.truncate(static_cast<std::size_t>(equals - line));
+            if (equals != nullptr && !key.empty() && LineSound(s, key, equals + 1)) continue;
+            offending.assign("[").append(RecordSections[s]).append("] ").append(line);
+            sound = false;
+            break;
+        }
+        std::free(lines);
+    }
+    std::free(Folders);
+    Folders = nullptr;
+    return sound;
+}

@@ -1,0 +1,31 @@
+// The record of the installation is read before anything is removed, and
+// the uninstaller acts only on a record that names nothing but what an
+// installation of this package can have made: files inside the folders the
+// installation recorded (or exactly the package's own destinations in the
+// Windows, SYSTEM and INF folders), folders that are no system folder nor
+// above one, and registry keys only where the package writes. A record
+// edited or damaged to name anything else is refused whole.
+#ifndef UNINSTALL_RECORD_CHECK_H
+#define UNINSTALL_RECORD_CHECK_H
+
+#include "shell/fixed_text.h"
+
+// One field of a [Files] line: what was found, the file as installed, and
+// where the original is kept.
+struct FileLine {
+    FixedText<16> found;     // created, replaced or same
+    FixedText<32> stamp;     // size,time
+    FixedText<260> original; // replaced only
+};
+
+// Splits a [Files] value; false when it is not in the record's form.
+bool ParseFileLine(const char* value, FileLine& line);
+
+// Whether the installed SETUP.INF holds a record at all.
+bool RecordPresent();
+
+// True when every line of the record is one an installation can have
+// written; else the first that is not, as "[Section] key=value".
+bool RecordIsSound(FixedText<600>& offending);
+
+#endif

@@ -1,0 +1,15 @@
+// system.ini, the mouse device file and the package's files and folders
+// back as they were, from the record.
+#ifndef UNINSTALL_UNDO_FILES_H
+#define UNINSTALL_UNDO_FILES_H
+
+// The [386Enh] mouse line and VMM32\VMOUSE.VXD, as recorded.
+void UndoSystemIni();
+
+// The files the installation created go, those it replaced come back from
+// where they were kept, and the folders it made go once empty; a file that
+// changed since the installation stays. A file that cannot go now (this
+// program among them) goes at the next start of Windows through WININIT.INI.
+void UndoFiles();
+
+#endif
