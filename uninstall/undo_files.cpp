@@ -209,7 +209,7 @@ void UndoFiles()
     FormatText(count, "- %d of the package's files", Result->filesRemoved);
     Result->done.append(count);
     if (Result->originalsBack > 0) {
-        FormatText(count, ", and %d files it had replaced are back", Result->originalsBack);
+        FormatText(count, ", and the files it had replaced are back (%d)", Result->originalsBack);
         Result->done.append(count);
     }
     Result->done.append("\n");

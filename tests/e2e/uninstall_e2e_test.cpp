@@ -211,7 +211,7 @@ TEST_F(Uninstall, WhatWasThereBeforeComesBack)
     EXPECT_EQ(Installed + "\\README.TXT", ReadShortcut(group + "\\Read Me.lnk").target);
 
     std::string report = RunUninstaller();
-    EXPECT_NE(std::string::npos, report.find("2 files it had replaced are back")) << report;
+    EXPECT_NE(std::string::npos, report.find("the files it had replaced are back (2)")) << report;
     EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
     ExpectPcAsBefore();
 }
