@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "install/script_records.h"
+#include "shell/script_records.h"
 #include "shell/fixed_text.h"
 
 // Creates the group GroupTitle (an existing one is reused) with a shortcut

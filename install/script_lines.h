@@ -5,7 +5,7 @@
 #ifndef SETUP_SCRIPT_LINES_H
 #define SETUP_SCRIPT_LINES_H
 
-#include "install/script_records.h"
+#include "shell/script_records.h"
 #include "shell/fixed_text.h"
 
 // Copies the next comma-separated field of a script line into field, without

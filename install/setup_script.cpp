@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "install/script_limits.h"
+#include "shell/script_limits.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
 #include "shell/services.h"

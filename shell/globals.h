@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "install/script_limits.h"
-#include "install/script_records.h"
+#include "shell/script_limits.h"
+#include "shell/script_records.h"
 #include "shell/fixed_text.h"
 
 // The run.

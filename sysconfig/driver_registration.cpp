@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "record/installed_record.h"
-#include "install/setup_script.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
 #include "shell/services.h"

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <sys/stat.h>
 
-#include "install/script_limits.h"
+#include "shell/script_limits.h"
 #include "install/script_lines.h"
 #include "resources/resource.h"
 #include "tools/szdd/szdd_format.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "install/script_records.h"
+#include "shell/script_records.h"
 
 // The program's text of a string id of resources/strings.rc: the section and
 // key names of the script.
