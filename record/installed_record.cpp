@@ -77,6 +77,22 @@ bool KeyOf(const char* line, FixedText<MAX_PATH>& key)
     return true;
 }
 
+// Two keys of one length, without regard to case. Plain ASCII is compared
+// here, a byte at a time: the comparison that knows the code page costs
+// more, and a record holds hundreds of keys of one length. A key with a
+// character of the code page (a trail byte may look like a letter) goes to
+// the system's comparison.
+bool SameKey(const char* a, const char* b)
+{
+    for (; *a != '\0'; ++a, ++b) {
+        if ((*a | *b) & 0x80) return lstrcmpiA(a, b) == 0;
+        char x = *a >= 'a' && *a <= 'z' ? static_cast<char>(*a - 32) : *a;
+        char y = *b >= 'a' && *b <= 'z' ? static_cast<char>(*b - 32) : *b;
+        if (x != y) return false;
+    }
+    return *b == '\0';
+}
+
 // A file found as the package's: created or replaced.
 bool Ours(const char* value)
 {
@@ -193,9 +209,7 @@ const char* FindKey(const char* lines, const char* key)
     FixedText<MAX_PATH> candidate;
     for (const char* line = lines; line != nullptr && *line != '\0';) {
         std::size_t lineLength = std::strlen(line);
-        // The length first: most keys differ in it, and the comparison that
-        // knows the code page costs more.
-        if (lineLength > length && line[length] == '=' && KeyOf(line, candidate) && lstrcmpiA(candidate, key) == 0)
+        if (lineLength > length && line[length] == '=' && KeyOf(line, candidate) && SameKey(candidate, key))
             return line + length + 1;
         line += lineLength + 1;
     }

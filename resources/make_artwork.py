@@ -221,10 +221,13 @@ def fit_font(path, text, max_w, max_h):
         size += 1
 
 
-def lettering(width, height, text, font_file, shadow):
-    """White lettering on magenta, with an optional dark shadow 2 pixels down-right."""
+def lettering(width, height, text, font_file, shadow, text_height=None):
+    """White lettering on magenta, with an optional dark shadow 2 pixels down-right.
+    text_height caps the letters' height below the picture's: every row of
+    lettering costs runs, and SETUP.EXE must stay within 64 KiB."""
     offset = 2 if shadow is not None else 0
-    font = fit_font(FONTS + font_file, text, width - 8 - offset, height - 8 - offset)
+    most = height - 8 - offset if text_height is None else min(height - 8 - offset, text_height)
+    font = fit_font(FONTS + font_file, text, width - 8 - offset, most)
     l, t, r, b = font.getbbox(text)
     origin = (4 - l, (height - offset - (b - t)) // 2 - t)
     letters = text_mask(width, height, text, font, origin)
@@ -291,7 +294,7 @@ def title():
 
 
 def banner():
-    return lettering(490, 43, "Smooth scrolling at your fingertips", "DejaVuSans-Oblique.ttf", None)
+    return lettering(490, 43, "Smooth scrolling at your fingertips", "DejaVuSans-Oblique.ttf", None, 20)
 
 
 # The mouse pictures' colours: enough for their soft edges; fewer make
