@@ -7,6 +7,7 @@
 #include "shell/backdrop.h"
 #include "shell/globals.h"
 #include "shell/page_runner.h"
+#include "shell/self_check.h"
 #include "shell/services.h"
 #include "sysconfig/driver_registration.h"
 #include "sysconfig/system_ini.h"
@@ -113,6 +114,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     ProductName.clear();
     Instance = instance;
+    if (!ProgramFileIntactOrTellUser()) return 0;
     ScreenWidth = static_cast<int16_t>(GetSystemMetrics(SM_CXSCREEN));
     ScreenHeight = static_cast<int16_t>(GetSystemMetrics(SM_CYSCREEN));
     // Only the first two characters count: "-u" and anything after it.

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "install/setup_script.h"
 #include "record/installed_record.h"
+#include "shell/crc32.h"
 #include "resource.h"
 #include "shell/backdrop.h"
 #include "shell/globals.h"
@@ -36,6 +38,12 @@ struct Skipped {
     int16_t entry;
 } SkippedFiles[ListedSkips];
 int SkippedCount = 0;
+
+// The length and sum the file in progress must give, as the script records
+// them ("length,CRC-32 in 8 hex digits"; empty when it records none), and
+// whether its expansion gave others.
+FixedText<32> Expected;
+bool SourceDamaged = false;
 
 // Attributes a replaced file takes over from the old one.
 constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -170,18 +178,39 @@ FileHandle CreateTemporary(const char* destination, FixedText<MAX_PATH>& tempora
 // Expands the open source a buffer at a time and hands each step to take;
 // true when take accepted every step and the source gave exactly the
 // length it names.
+// Whether an expansion gave the length and sum the script records (or the
+// script records none); it is damaged when not.
+bool AsRecorded(LONG total, uint32_t sum)
+{
+    if (Expected.empty()) return true;
+    FixedText<32> actual;
+    FormatText(actual, "%lu,%08lX", static_cast<unsigned long>(total), static_cast<unsigned long>(sum));
+    SourceDamaged = lstrcmpiA(actual, Expected) != 0;
+    return !SourceDamaged;
+}
+
+// The bytes are summed on the way: a source that expands to other bytes
+// than the script records is damaged, and never takes a file's place.
 template <typename Take>
 bool ExpandInSteps(Take take)
 {
     LONG expected = ExpandedLength(SourceHandle.get());
     LONG total = 0;
+    uint32_t sum = 0;
     for (;;) {
         INT read = LZRead(SourceHandle.get(), CopyBuffer, static_cast<INT>(sizeof CopyBuffer));
         if (read < 0) return false;
-        if (read == 0) return total == expected;
+        if (read == 0) return total == expected && AsRecorded(total, sum);
         if (!take(static_cast<DWORD>(read))) return false;
+        if (!Expected.empty()) sum = Crc32(sum, CopyBuffer, static_cast<std::size_t>(read));
         total += read;
     }
+}
+
+// Why an expansion did not give the whole file.
+FileFailure Incomplete()
+{
+    return SourceDamaged ? FileFailure::SourceDamaged : FileFailure::ExpansionIncomplete;
 }
 
 // Expands the open source into the file; true when every byte arrived.
@@ -270,7 +299,7 @@ FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
     }
     if (!complete) {
         DeleteFileA(temporary);
-        return FileFailure::ExpansionIncomplete;
+        return Incomplete();
     }
     return PutInPlace(temporary, destination, oldAttributes);
 }
@@ -299,7 +328,7 @@ FileFailure ExpandSafely(const char* destination)
         return FileFailure::None;
     }
     DeleteFileA(destination);
-    return FileFailure::ExpansionIncomplete;
+    return Incomplete();
 }
 
 StringId ReasonText(FileFailure failure)
@@ -308,6 +337,7 @@ StringId ReasonText(FileFailure failure)
     case FileFailure::SourceUnreadable: return IDS_SOURCE_UNREADABLE;
     case FileFailure::DestinationUnwritable: return IDS_DEST_UNWRITABLE;
     case FileFailure::ExpansionIncomplete: return IDS_EXPANSION_INCOMPLETE;
+    case FileFailure::SourceDamaged: return IDS_SOURCE_DAMAGED;
     default: return IDS_MOVE_FAILED;
     }
 }
@@ -396,6 +426,8 @@ void CopyOneFile(Display& display, int disk, int entry)
 
     FixedText<256> source, destination;
     bool sourceFits = BuildSourcePath(source, disk, entry);
+    Expected.clear();
+    if (sourceFits) ExpectChecksum(source);
     bool destinationFits = BuildDestPath(destination, disk, entry);
     for (bool first = true;; first = false) {
         FileFailure failure = OpenSourceFile(sourceFits ? source.c_str() : nullptr);
@@ -440,10 +472,21 @@ bool BuildDestPath(FixedText<256>& path, int disk, int entry)
 // (and answers the same file when it is not compressed). A name the file
 // system does not know goes to LZOpenFileA, which also looks for the file
 // under its compressed name; such a copy takes the time of the installation.
+void ExpectChecksum(const char* source)
+{
+    // The file's path on the medium, from its root, names its sum; a file
+    // in the root (no folder, or ".") by its name alone.
+    const char* key = source + SetupDir.size() + 1;
+    if (key[0] == '.' && key[1] == '\\') key += 2;
+    if (key[0] == '\\') ++key;
+    GetPrivateProfileStringA("Checksums", key, "", Expected.data(), Expected.Capacity, SetupScriptPath());
+}
+
 FileFailure OpenSourceFile(const char* path)
 {
     SourceHandle.reset();
     SourceTimeKnown = false;
+    SourceDamaged = false;
     if (path != nullptr) {
         HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);

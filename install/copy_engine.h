@@ -11,8 +11,8 @@
 // The source file open between OpenSourceFile and ExpandToDest.
 extern LzFile SourceHandle;
 
-// The four ways one file can fail.
-enum class FileFailure { None, SourceUnreadable, DestinationUnwritable, ExpansionIncomplete, MoveFailed };
+// The five ways one file can fail.
+enum class FileFailure { None, SourceUnreadable, DestinationUnwritable, ExpansionIncomplete, MoveFailed, SourceDamaged };
 
 // Copies every file, disk by disk, showing them on the page with a per-disk
 // percentage and bar (files quicker than the eye at most every 50 ms), then
@@ -29,6 +29,12 @@ void CopyAllFiles(HWND page);
 // the file is then reported, never cut.
 bool BuildSourcePath(FixedText<256>& path, int disk, int entry);
 bool BuildDestPath(FixedText<256>& path, int disk, int entry);
+
+// What the script's [Checksums] records of the file at source (a path
+// BuildSourcePath composed): the length and CRC-32 of the bytes it
+// installs. The copy compares them before the file takes its place; a
+// script that records none leaves the file unchecked.
+void ExpectChecksum(const char* source);
 
 // The two halves of one file's copy; the second ends by letting the page
 // handle one pending message. (A pending click is thus handled once the

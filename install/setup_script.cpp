@@ -219,6 +219,11 @@ bool LoadScript(bool anyLength)
 
 }  // namespace
 
+const char* SetupScriptPath()
+{
+    return ScriptPath;
+}
+
 int LoadInstalledScript()
 {
     if (!LoadScript(true)) return 0;

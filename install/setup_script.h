@@ -14,6 +14,9 @@
 // no failure: every key takes its default.
 int LoadSetupScript();
 
+// The script the program was started with: SetupDir and "\SETUP.INF".
+const char* SetupScriptPath();
+
 // The installed SETUP.INF beside UNINSTAL.EXE, read as LoadSetupScript
 // reads a script, but from a folder of any length the Directory page takes;
 // InstallDir is that folder. 0 when it cannot be read.

@@ -294,12 +294,12 @@ def title():
 
 
 def banner():
-    return lettering(490, 43, "Smooth scrolling at your fingertips", "DejaVuSans-Oblique.ttf", None, 20)
+    return lettering(490, 43, "Smooth scrolling at your fingertips", "DejaVuSans-Oblique.ttf", None, 18)
 
 
 # The mouse pictures' colours: enough for their soft edges; fewer make
 # longer runs and a shorter palette, and SETUP.EXE must stay within 64 KiB.
-MOUSE_COLOURS = 32
+MOUSE_COLOURS = 24
 
 
 def mouse_picture(serial):

@@ -63,6 +63,8 @@
 #define IDS_FILES_SKIPPED       59  // heading of the closing list of skipped files
 #define IDS_AND_MORE            60
 #define IDS_SYSTEM_INI_UNCHANGED 61
+#define IDS_SOURCE_DAMAGED      62  // the fifth reason a file fails
+#define IDS_PROGRAM_DAMAGED     63  // the program's own file does not sum to its checksum
 
 // Dialog templates.
 #define IDD_WELCOME             101

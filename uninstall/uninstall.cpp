@@ -4,6 +4,7 @@
 
 #include "install/setup_script.h"
 #include "shell/globals.h"
+#include "shell/self_check.h"
 #include "shell/services.h"
 #include "uninstall/outcome.h"
 #include "uninstall/record_check.h"
@@ -95,6 +96,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     Result = &outcome;
     Instance = instance;
     ProductName.clear();
+    if (!ProgramFileIntactOrTellUser()) return 0;
     if (!LoadRecord()) return 0;
     Caption.assign(ProductName).append(" Uninstall");
     if (!Confirmed()) return 0;

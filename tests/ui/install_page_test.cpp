@@ -18,6 +18,7 @@
 #include "pages/pages.h"
 #include "resource.h"
 #include "shell/globals.h"
+#include "shell/crc32.h"
 #include "shell/page_runner.h"
 #include "shell/services.h"
 #include "tests/support/import_patch.h"
@@ -761,4 +762,58 @@ TEST_F(InstallPage, ProgramGroupIsMadeOrReportedAndTheInstallationGoesOn)
     EXPECT_EQ(page, notice.owner);
     EXPECT_TRUE(Registered()) << "the registration ran before";
     CoUninitialize();
+}
+
+// The [Checksums] line of some bytes, as the medium builder writes it.
+std::string ChecksumOf(const std::string& bytes)
+{
+    char line[32];
+    wsprintfA(line, "%u,%08lX", static_cast<unsigned>(bytes.size()),
+              static_cast<unsigned long>(Crc32(0, bytes.data(), bytes.size())));
+    return line;
+}
+
+// A source whose bytes are not those the script records is damaged, plain or
+// compressed: reported with its own reason, never put in a file's place
+// (the old file stays), skipped on Ignore, and installed on a Retry once
+// mended. A file the script records no sum of installs as it stands.
+TEST_F(InstallPage, ADamagedSourceIsReportedAndNeverTakesAFilesPlace)
+{
+    const std::string good = Pattern(4000, 3), bad = Pattern(4000, 4), packed = Pattern(9000, 5);
+    std::string flipped = packed;
+    flipped[4500] ^= 0x20;
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=4\n[DirectoryName]\nSubDir1=SUB\n"
+         "[Disk1]\n1=GOOD.TXT,GOOD.TXT,Good\n2=BAD.TXT,BAD.TXT,Mended\n3=PACKED.TX_,PACKED.TXT,Damaged,SubDir1\n"
+         "4=FREE.TXT,FREE.TXT,Unrecorded\n"
+         "[Checksums]\nGOOD.TXT=" + ChecksumOf(good) + "\nbad.txt=" + ChecksumOf(bad) +
+         "\nSUB\\PACKED.TX_=" + ChecksumOf(packed) + "\n");
+    Source("GOOD.TXT", good);
+    Source("BAD.TXT", bad.substr(0, 3999) + "!");
+    Source("SUB\\PACKED.TX_", Szdd(flipped));
+    Source("FREE.TXT", "anything");
+    WriteTextFile(dest_ + "\\BAD.TXT", "old");
+    CreateDirectoryA((dest_ + "\\SUB").c_str(), nullptr);
+    WriteTextFile(dest_ + "\\SUB\\PACKED.TXT", "old");
+
+    MessageBoxSeen mended, skipped, list;
+    Robot robot([&] {
+        mended = AnswerMessageBox(IDRETRY, 10000, [&] {
+            EXPECT_EQ("old", ReadTextFile(dest_ + "\\BAD.TXT")) << "the damaged bytes never took its place";
+            Source("BAD.TXT", bad);
+        });
+        skipped = AnswerMessageBox(IDIGNORE);
+        list = DismissMessageBox();
+    });
+    EXPECT_EQ(PageNext, Run());
+    robot.join();
+    const std::string reason = "The file on the installation disk is damaged.";
+    EXPECT_NE(std::string::npos, mended.text.find(dest_ + "\\\\BAD.TXT\n\n" + reason)) << mended.text;  // a file of the root: its folder part is empty
+    EXPECT_NE(std::string::npos, skipped.text.find(dest_ + "\\SUB\\PACKED.TXT\n\n" + reason)) << skipped.text;
+    EXPECT_NE(std::string::npos, list.text.find(dest_ + "\\SUB\\PACKED.TXT")) << list.text;
+    EXPECT_EQ(good, ReadTextFile(dest_ + "\\GOOD.TXT"));
+    EXPECT_EQ(bad, ReadTextFile(dest_ + "\\BAD.TXT"));
+    EXPECT_EQ("old", ReadTextFile(dest_ + "\\SUB\\PACKED.TXT"));
+    EXPECT_EQ("anything", ReadTextFile(dest_ + "\\FREE.TXT"));
+    EXPECT_TRUE(FilesMatching(dest_, "*.tmp").empty());
+    EXPECT_TRUE(FilesMatching(dest_ + "\\SUB", "*.tmp").empty());
 }

@@ -107,6 +107,9 @@ const StringCase kStrings[] = {
     {60, "and %d more"},
     {61, "Setup could not change the mouse line of SYSTEM.INI, which is left as it was. Windows goes on using its "
          "present mouse driver until the line reads mouse=*vmouse."},
+    {62, "The file on the installation disk is damaged."},
+    {63, "This program is damaged: its file is not as it was made. Nothing has been changed.\n\nCopy the "
+         "installation disk again (or download it again), and run Setup from the new copy."},
 };
 
 TEST(Resources, StringTableHoldsEveryTextExactly) {
@@ -125,9 +128,9 @@ TEST(Resources, StringTableHoldsEveryTextExactly) {
 
 TEST(Resources, StringTableHasNoOtherEntries) {
   ASSERT_NE(nullptr, SetupModule());
-  // 0, 21 and 31 lie in blocks that exist; 62 and 63 at the end of the last
-  // one; 64 and 100 in blocks that do not exist at all.
-  for (UINT id : {0u, 21u, 31u, 62u, 63u, 64u, 100u}) {
+  // 0, 21 and 31 lie in blocks that exist; 64 to 79 in the last one, past
+  // its end; 80 and 100 in blocks that do not exist at all.
+  for (UINT id : {0u, 21u, 31u, 64u, 79u, 80u, 100u}) {
     char buf[16];
     memset(buf, 0x5A, sizeof buf);
     EXPECT_EQ(0, LoadStringA(SetupModule(), id, buf, sizeof buf)) << "string " << id;
