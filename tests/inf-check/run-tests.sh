@@ -2,12 +2,15 @@
 # Runs inf-check on each script here and compares its findings with the
 # script's .expected file; the sample script must be clean. medium.inf is
 # checked on a small medium made here with the project's compressor.
+# checksums.inf is laid out here by mkmedium, which is built beside inf-check,
+# and the media it makes are verified by their checksums, whole and damaged.
 # With the media mkmedium built, checks them too: the sample medium clean, and
 # the floppies within their size, each disk holding exactly the files its
 # section lists.
 # Usage: run-tests.sh INF_CHECK SZDD DEMO_SCRIPT [MEDIUM FLOPPIES DISK_SIZE]
 set -uo pipefail
 check=$1 szdd=$2 demo=$3 medium=${4:-} floppies=${5:-} size=${6:-}
+mkmedium=$(dirname "$check")/mkmedium
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -23,7 +26,7 @@ expect() {  # NAME EXPECTED_FILE COMMAND...
 }
 
 cd "$here"
-for script in disks.inf fields.inf groups.inf; do
+for script in checksums.inf disks.inf fields.inf groups.inf; do
     expect "$script" "${script%.inf}.expected" "$check" "$script"
 done
 
@@ -39,6 +42,61 @@ printf 'plain' > "$work/medium/DATA/E.DA_"
 cd "$work/medium"
 expect "medium.inf" "$here/medium.expected" "$check" --medium . SETUP.INF
 
+# Checksums. The payload is made here; TEXT.TXT ends in a character found
+# nowhere else in it, so the compressed file ends in that very byte as a
+# literal, whatever the compressor's matches: changed there, the expanded
+# file changes in its last byte alone, and the finding does not depend on
+# how well the compressor does.
+mkdir -p "$work/payload"
+cd "$work/payload"
+printf 'MZ stand-in' > SETUP.EXE
+printf 123456789 > NINE.TXT
+: > EMPTY.DAT
+{ seq 1 400; printf '~'; } > TEXT.TXT
+seq 1000 1400 > PLAIN.BIN
+for i in $(seq 1 60); do printf 'driver %d\r\n' $((i % 7)); done > DRIVER.DRV
+cd "$work"
+cp "$here/checksums.inf" .
+"$mkmedium" checksums.inf sums payload > /dev/null
+"$mkmedium" --disk-size 4096 checksums.inf sums-disks payload > /dev/null
+# Every section of the name, as the profile functions find one: only the new.
+section() {
+    tr -d '\r' < "$1" | awk '/^[ \t]*\[/ { on = tolower($0) ~ /^[ \t]*\[[ \t]*checksums[ \t]*\]/ } on'
+}
+expect "checksums: the section mkmedium writes" "$here/checksums-section.expected" section sums/SETUP.INF
+
+flip() {  # FILE OFFSET: one bit of one byte changed, as a bad sector would
+    local byte
+    byte=$(od -An -tu1 -j"$2" -N1 "$1" | tr -d ' ')
+    printf "\\$(printf %03o $((byte ^ 1)))" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+damage_none() { :; }
+damage_flipped() {
+    flip DOCS/EN/TEXT.TX_ $(($(stat -c %s DOCS/EN/TEXT.TX_) - 1))
+    flip DATA/PLAIN.BIN 100
+}
+damage_unrecorded() { sed -i '/^DATA.PLAIN.BIN=/d' SETUP.INF; }
+damage_no_section() { sed -i '/^\[Checksums\]/,$d' SETUP.INF; }
+for case in none flipped unrecorded no_section; do
+    rm -rf "$work/copy" && cp -r "$work/sums" "$work/copy" && cd "$work/copy" && "damage_$case"
+    expected=$here/checksums-$case.expected
+    [ "$case" = none ] && expected=$work/clean
+    expect "checksums: damage $case" "$expected" "$check" --medium . SETUP.INF
+done
+
+# On disks the line numbers of the script follow the number of disks, which
+# follows the compressor's sizes: they are left out.
+without_lines() { "$@" | sed 's/:[0-9]*: /:N: /'; return "${PIPESTATUS[0]}"; }
+cd "$work/sums-disks"
+expect "checksums: disks" "$work/clean" "$check" --medium . DISK1/SETUP.INF
+truncate -s 5 "$(find . -name nine.txt)"  # a download cut short
+expect "checksums: disks, cut" "$here/checksums-cut.expected" without_lines "$check" --medium . DISK1/SETUP.INF
+
+# Two lines with one source path but other files: the medium would hold one.
+cd "$work"
+sed 's/^8=nine.txt,NINE.TXT,/8=nine.txt,PLAIN.BIN,/' checksums.inf > clash.inf
+expect "checksums: one path, two files" "$here/checksums-clash.expected" "$mkmedium" clash.inf clash payload
+
 # What a FAT floppy gives DIR's files: their 512-byte clusters, and those of
 # each folder's entries ("." and ".." and one per file).
 disk_use() {
@@ -52,9 +110,21 @@ disk_use() {
 }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
 
+# How many files inf-check finds damaged on a medium: MEDIUM SCRIPT.
+damaged() { "$check" --medium "$1" "$2" | grep -c ' is damaged: '; }
+
 if [ -n "$medium" ]; then
+    # Clean means checked too: a script without checksums, or a file
+    # without one, gives a warning.
     expect "sample medium" "$work/clean" "$check" --medium "$medium" "$medium/SETUP.INF"
     expect "floppies" "$work/clean" "$check" --medium "$floppies" "$floppies/DISK1/SETUP.INF"
+    cp -r "$medium" "$work/sample" && cp -r "$floppies" "$work/floppies"
+    flip "$work/sample/SYSTEM/QXMOUSE.DR_" 20
+    flip "$work/sample/README.TXT" 10
+    last=$(find "$work/floppies/DISK3" -type f | sort | head -n 1)
+    flip "$last" 1000
+    [ "$(damaged "$work/sample" "$work/sample/SETUP.INF")" = 2 ] || fail "the damaged sample medium is not found damaged twice"
+    [ "$(damaged "$work/floppies" "$work/floppies/DISK1/SETUP.INF")" = 1 ] || fail "a damaged file on DISK3 is not found"
     disks=$(find "$floppies" -mindepth 1 -maxdepth 1 -name 'DISK*' | wc -l)
     [ "$disks" = 3 ] || fail "the floppies are $disks disks, not 3"
     for d in $(seq 1 "$disks"); do

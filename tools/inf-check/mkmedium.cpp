@@ -16,8 +16,14 @@
 // A payload folder given with --text holds texts with Unix line ends: they
 // are laid out with CR LF, as on a PC. The script is always written so.
 //
+// The script gets a [Checksums] section after all the others (any section of
+// that name it had is replaced): for each source file, the length and CRC-32
+// of the bytes the setup program installs from it, which inf-check --medium
+// verifies the laid-out medium by.
+//
 // Usage: mkmedium [--disk-size BYTES] SETUP.INF OUTPUT_DIR [--text] PAYLOAD_DIR...
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -28,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "checksums.h"
 #include "resources/resource.h"
 #include "script_rules.h"
 #include "tools/szdd/szdd_format.h"
@@ -149,9 +156,8 @@ std::string LabelOf(const ScriptModel& model, int n)
     return first + " " + std::to_string(n);
 }
 
-// The script with its disk sections replaced by those of the layout, CR LF
-// line ends as on a PC; the other lines stay as the author wrote them.
-std::string RewriteScript(const std::string& path, const ScriptModel& model, const std::vector<std::vector<int>>& disks)
+// The disk sections of a layout: [DiskLabel], [FileCounts] and [DiskN].
+std::string DiskSections(const ScriptModel& model, const std::vector<std::vector<int>>& disks)
 {
     std::ostringstream sections;
     sections << "[" << Text(IDS_DISK_LABEL) << "]\r\n";
@@ -169,29 +175,76 @@ std::string RewriteScript(const std::string& path, const ScriptModel& model, con
         }
     }
     sections << "\r\n";
+    return sections.str();
+}
 
+// The script as the medium gets it, CR LF line ends as on a PC: the lines as
+// the author wrote them, but the disk sections replaced by diskSections where
+// the first of them stood (kept as they are when diskSections is empty), and
+// any [Checksums] section of the author's replaced by checksums, after all
+// the others. An old section is never kept: its lines would be found first.
+std::string RewriteScript(const std::string& path, const std::string& diskSections, const std::string& checksums)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     std::string line;
-    bool skipping = false, written = false;
+    bool skipping = false, written = diskSections.empty(), blank = true;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::size_t start = line.find_first_not_of(" \t");
         if (start != std::string::npos && line[start] == '[') {
+            // Named as the profile functions read it, without blanks.
             std::string name = line.substr(start + 1, line.find(']') - start - 1);
-            skipping = false;
+            name.erase(name.find_last_not_of(" \t") + 1);
+            name.erase(0, name.find_first_not_of(" \t"));
+            bool disk = false;
             for (int id = IDS_DISK_LABEL; id <= IDS_DISK6; ++id)
-                if (id != IDS_DIRECTORY_NAME && strcasecmp(name.c_str(), Text(id)) == 0) skipping = true;
-            if (skipping && !written) {
-                out << sections.str();
+                if (id != IDS_DIRECTORY_NAME && strcasecmp(name.c_str(), Text(id)) == 0) disk = true;
+            skipping = (disk && !diskSections.empty()) || strcasecmp(name.c_str(), ChecksumsSection) == 0;
+            if (disk && !written) {
+                out << diskSections;
                 written = true;
+                blank = true;
             }
         }
-        if (!skipping) out << line << "\r\n";
+        if (!skipping) {
+            out << line << "\r\n";
+            blank = start == std::string::npos;
+        }
     }
-    if (!written) out << sections.str();
+    if (!written) {
+        out << diskSections;
+        blank = true;
+    }
+    out << (blank ? "" : "\r\n") << checksums;
     return out.str();
 }
+
+// The [Checksums] section: each source path once, in the order of the file
+// lines, with the length and CRC-32 of what the program installs from it.
+struct ChecksumLines {
+    std::string text = "[" + std::string(ChecksumsSection) + "]\r\n";
+    std::map<std::string, std::pair<Checksum, int>> recorded;  // by key in capitals: the sum and its line
+
+    // An empty text, or why the file cannot be recorded: two file lines with
+    // one source path name one file on the medium, so their bytes must agree.
+    std::string Add(const FileLine& file, const std::vector<uint8_t>& installed)
+    {
+        std::string key = ChecksumKey(file), upper = key;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        Checksum sum = ChecksumOf(installed);
+        if (sum.length > 0xFFFFFFFFu) return key + " is 4 GiB or larger";
+        auto found = recorded.find(upper);
+        if (found == recorded.end()) {
+            recorded[upper] = {sum, file.line};
+            text += key + "=" + ChecksumText(sum) + "\r\n";
+        } else if (found->second.first.length != sum.length || found->second.first.crc != sum.crc) {
+            return key + " is also the source of line " + std::to_string(found->second.second) +
+                   ", with other contents: one path on the medium holds one file";
+        }
+        return "";
+    }
+};
 
 // A file line naming SETUP.EXE or SETUP.INF in the root: the very files the
 // medium's root holds anyway.
@@ -199,6 +252,8 @@ bool IsSetupFile(const MediumFile& f)
 {
     return f.folder.empty() && (strcasecmp(f.name.c_str(), "SETUP.EXE") == 0 || strcasecmp(f.name.c_str(), "SETUP.INF") == 0);
 }
+
+std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 int Fail(const std::string& message)
 {
@@ -234,26 +289,33 @@ int main(int argc, char** argv)
     const fs::path output = arguments[1];
 
     ScriptModel model;
+    model.checkChecksums = false;
     CheckScript(script, "", model);
     if (PrintFindings(model, script) > 0) return Fail("the script has errors; no medium is built");
 
     // SETUP.EXE and the script lie in the root of the first disk; a file line
-    // that names either is that same file.
+    // that names either is that same file. The script gets no checksum: it
+    // cannot record its own.
     std::vector<MediumFile> files;
+    ChecksumLines checksums;
     MediumFile setupExe{"", "SETUP.EXE", {}, -1};
     if (!ReadPayload(payloads, "", "SETUP.EXE", setupExe.bytes)) return Fail("SETUP.EXE is in none of the payload folders");
     for (std::size_t i = 0; i < model.files.size(); ++i) {
         const FileLine& line = model.files[i];
         std::string source = std::string(line.entry.SourceName), dest = std::string(line.entry.DestName);
         std::string folder = FolderOf(line);
+        std::string where = script + ":" + std::to_string(line.line) + ": ";
         if (folder.empty() && (strcasecmp(source.c_str(), "SETUP.EXE") == 0 || strcasecmp(source.c_str(), "SETUP.INF") == 0)) {
             if (line.disk != 1 && diskSize == 0) return Fail(source + " must be a file of the first disk");
             files.push_back({"", source, {}, static_cast<int>(i)});  // placed with the first disk's root
+            std::string clash = IsScriptItself(ChecksumKey(line)) ? "" : checksums.Add(line, setupExe.bytes);
+            if (!clash.empty()) return Fail(where + clash);
             continue;
         }
         std::vector<uint8_t> bytes;
-        if (!ReadPayload(payloads, folder, dest, bytes))
-            return Fail(script + ":" + std::to_string(line.line) + ": " + dest + " is in none of the payload folders");
+        if (!ReadPayload(payloads, folder, dest, bytes)) return Fail(where + dest + " is in none of the payload folders");
+        std::string clash = checksums.Add(line, bytes);
+        if (!clash.empty()) return Fail(where + clash);
         if (!source.empty() && source.back() == '_') {
             std::size_t dot = dest.rfind('.');
             uint8_t replaced = dot != std::string::npos && dest.size() - dot - 1 >= 3 ? static_cast<uint8_t>(dest.back()) : 0;
@@ -267,7 +329,7 @@ int main(int argc, char** argv)
     if (diskSize == 0) {
         // One medium, as the script lays it out.
         if (!WriteBytes(output / "SETUP.EXE", setupExe.bytes) ||
-            !WriteBytes(output / "SETUP.INF", WithCrLf(ReadBytes(script))))
+            !WriteBytes(output / "SETUP.INF", Bytes(RewriteScript(script, "", checksums.text))))
             return Fail("cannot write " + output.string());
         for (const MediumFile& f : files)
             if (!IsSetupFile(f) && !WriteBytes(output / f.folder / f.name, f.bytes))
@@ -278,7 +340,7 @@ int main(int argc, char** argv)
     // Disks: the script is rewritten until its own size on disk 1 agrees
     // with the layout it describes (it grows with the disks' sections).
     std::vector<std::vector<int>> disks;
-    std::string rewritten = RewriteScript(script, model, {{}});
+    std::string rewritten = RewriteScript(script, DiskSections(model, {{}}), checksums.text);
     for (int attempt = 0; attempt < 4; ++attempt) {
         disks.assign(1, {});
         DiskUse use;
@@ -306,7 +368,7 @@ int main(int argc, char** argv)
         }
         if (disks.size() > static_cast<std::size_t>(MaxDisks))
             return Fail("the files need " + std::to_string(disks.size()) + " disks; the program reads at most " + std::to_string(MaxDisks));
-        std::string next = RewriteScript(script, model, disks);
+        std::string next = RewriteScript(script, DiskSections(model, disks), checksums.text);
         bool settled = Clusters(next.size()) == Clusters(rewritten.size());
         rewritten = next;
         if (settled) break;
@@ -315,10 +377,8 @@ int main(int argc, char** argv)
     for (std::size_t d = 0; d < disks.size(); ++d) {
         fs::path disk = output / ("DISK" + std::to_string(d + 1));
         fs::create_directories(disk);
-        if (d == 0) {
-            WriteBytes(disk / "SETUP.EXE", setupExe.bytes);
-            WriteBytes(disk / "SETUP.INF", std::vector<uint8_t>(rewritten.begin(), rewritten.end()));
-        }
+        if (d == 0 && (!WriteBytes(disk / "SETUP.EXE", setupExe.bytes) || !WriteBytes(disk / "SETUP.INF", Bytes(rewritten))))
+            return Fail("cannot write " + disk.string());
         for (int index : disks[d]) {
             for (const MediumFile& f : files) {
                 if (f.scriptIndex != index || IsSetupFile(f)) continue;

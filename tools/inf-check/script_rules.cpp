@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sys/stat.h>
 
+#include "checksums.h"
 #include "shell/script_limits.h"
 #include "install/script_lines.h"
 #include "resources/resource.h"
@@ -399,11 +400,16 @@ void CheckStartup(ScriptModel& model)
     }
 }
 
-// The payload on the medium.
+// The payload on the medium, and each file against its checksum.
 void CheckMedium(ScriptModel& model, const std::string& medium)
 {
     struct stat st;
     bool disks = stat((medium + "/DISK1").c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    bool checksums = model.ini.Section(ChecksumsSection) != nullptr;
+    if (!checksums)
+        model.Report(1, false,
+                     std::string("the script has no [") + ChecksumsSection +
+                         "] section: damage to the files on the medium cannot be detected (mkmedium writes it)");
     uint64_t expanded = 0;
     for (const FileLine& file : model.files) {
         std::string path = SourcePath(medium, disks, model, file);
@@ -412,6 +418,9 @@ void CheckMedium(ScriptModel& model, const std::string& medium)
             model.Report(file.line, true, "the source file " + path + " is not on the medium");
             continue;
         }
+        std::ifstream in(path, std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        bool compressed = false;
         std::string source = std::string(file.entry.SourceName), dest = std::string(file.entry.DestName);
         if (!source.empty() && source.back() == '_') {
             // The compressed name replaces the last character of a
@@ -424,9 +433,8 @@ void CheckMedium(ScriptModel& model, const std::string& medium)
                 model.Report(file.line, true,
                              "the compressed name " + Quote(source) + " does not match its destination " + Quote(dest) +
                                  " (expected " + Quote(expected) + ")");
-            std::ifstream in(path, std::ios::binary);
-            std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            if (bytes.size() < 14 || std::memcmp(bytes.data(), "SZDD", 4) != 0) {
+            compressed = bytes.size() >= 14 && std::memcmp(bytes.data(), "SZDD", 4) == 0;
+            if (!compressed) {
                 model.Report(file.line, true, "the source file " + path + " is not compressed (SZDD)");
                 expanded += static_cast<uint64_t>(size);
             } else {
@@ -435,6 +443,7 @@ void CheckMedium(ScriptModel& model, const std::string& medium)
         } else {
             expanded += static_cast<uint64_t>(size);
         }
+        if (checksums) CheckFileChecksum(model, file, bytes, compressed);
     }
     bool numeric;
     int space = IntValue(model, IDS_MAIN, Text(IDS_MINIMUM_SPACE), 1024, numeric);
@@ -553,6 +562,7 @@ void CheckScript(const std::string& path, const std::string& medium, ScriptModel
     CheckFileLines(model, counts);
     CheckGroupItems(model);
     CheckStartup(model);
+    if (model.checkChecksums) CheckChecksumLines(model);
     if (!medium.empty()) CheckMedium(model, medium);
 }
 

@@ -56,6 +56,9 @@ struct ScriptModel {
     int diskCount = 0;                // labels read, as the program counts them
     std::vector<FileLine> files;      // the lines the program installs, in order
     std::vector<Finding> findings;
+    // Whether the form of the [Checksums] lines is checked: mkmedium
+    // replaces the section, so an old one's mistakes do not matter to it.
+    bool checkChecksums = true;
 
     void Report(int line, bool error, std::string message);
     int SectionLine(const char* section) const;
