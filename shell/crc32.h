@@ -7,7 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// The sum so far (0 before the first piece) carried over size more bytes.
+// The sum of the bytes that came before (0 for none) carried over size more
+// bytes: Crc32(Crc32(0, a, na), b, nb) is the sum of a followed by b, so a
+// file is summed in the pieces it is read in. Crc32(0, "123456789", 9) is
+// 0xCBF43926. The first call builds a table: not from two threads at once.
 uint32_t Crc32(uint32_t sum, const void* data, std::size_t size);
 
 #endif

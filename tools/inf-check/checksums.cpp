@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <strings.h>
 
-#include "tools/szdd/crc32.h"
+#include "shell/crc32.h"
 #include "tools/szdd/szdd_format.h"
 
 const char* const ChecksumsSection = "Checksums";
