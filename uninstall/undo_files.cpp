@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "record/installed_record.h"
+#include "shell/crc32.h"
 #include "shell/globals.h"
+#include "shell/handles.h"
 #include "shell/services.h"
 #include "sysconfig/system_ini.h"
 #include "sysconfig/wininit.h"
@@ -89,6 +91,56 @@ void PutBack(const char* path, const char* original, bool present, const char* s
     else Leave(original, "it cannot go back in its place");
 }
 
+// The sum the script records of the file the installation put at path: the
+// medium's [Checksums] line of the file line whose destination it is.
+bool RecordedSum(const char* path, FixedText<32>& sum)
+{
+    sum.clear();
+    for (int d = 0; d < DiskCount; ++d) {
+        for (int n = 0; n < Disks[d].FileCount; ++n) {
+            const FileEntry& entry = Disks[d].FirstEntry[n];
+            Path destination, full;
+            if (entry.DestName.empty() ||
+                !(entry.Absolute || (destination.assignWhole(InstallDir) && destination.appendWhole("\\"))) ||
+                !destination.appendWhole(entry.DestDir) || !destination.appendWhole("\\") ||
+                !destination.appendWhole(entry.DestName) || !FullPath(destination, full) || lstrcmpiA(full, path) != 0)
+                continue;
+            FixedText<64> key;
+            if (!entry.SourceDir.empty() && std::strcmp(entry.SourceDir, ".") != 0)
+                key.assign(entry.SourceDir).append("\\");
+            key.append(entry.SourceName);
+            GetPrivateProfileStringA("Checksums", key, "", sum.data(), sum.Capacity, Script());
+            return !sum.empty();
+        }
+    }
+    return false;
+}
+
+// The file's length and sum as they are now, in the form the script records.
+bool SumNow(const char* path, FixedText<32>& sum)
+{
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    static char chunk[32768];
+    DWORD got = 0, length = 0;
+    uint32_t crc = 0;
+    if (!file) return false;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        crc = Crc32(crc, chunk, got);
+        length += got;
+    }
+    FormatText(sum, "%lu,%08lX", static_cast<unsigned long>(length), static_cast<unsigned long>(crc));
+    return true;
+}
+
+// Whether a file whose size and time are as installed holds other bytes
+// than the package's all the same (the script records their sum).
+bool BytesChanged(const char* path)
+{
+    FixedText<32> recorded, now;
+    return RecordedSum(path, recorded) && SumNow(path, now) && lstrcmpiA(recorded, now) != 0;
+}
+
 // One line of [Files]: what was found there decides what is done.
 void UndoFile(const char* path, const FileLine& line, const char* self)
 {
@@ -97,7 +149,7 @@ void UndoFile(const char* path, const FileLine& line, const char* self)
     bool present = FileStamp(path, stamp);
     // The record itself changes as it is written: it is the package's.
     bool record = std::strcmp(stamp, line.stamp) != 0 && SamePath(path, Script());
-    if (present && std::strcmp(stamp, line.stamp) != 0 && !record) {
+    if (present && !record && (std::strcmp(stamp, line.stamp) != 0 || BytesChanged(path))) {
         FixedText<400> why;
         why.assign("changed since the installation");
         if (!line.original.empty()) why.append("; the file it replaced is kept as ").append(line.original);

@@ -498,3 +498,65 @@ TEST_F(EndToEnd, ReadOnlyDestinationFileIsTheUsersToAbortSkipOrUnlock)
     EXPECT_EQ(reported, box.text);
     ExpectFilesInstalled();
 }
+
+// A medium damaged after it was laid out: a byte flipped inside a
+// compressed file and inside a plain one. Both are reported as damaged, the
+// damaged bytes never reach the PC, Ignore skips a file and Retry installs
+// it once the medium is mended; the rest installs as ever.
+TEST_F(EndToEnd, ADamagedMediumIsFoundAndItsDamagedBytesNeverInstalled)
+{
+    SeedPc("ps2");
+    const std::string readme = std::string(Medium) + "\\README.TXT", packed = std::string(Medium) + "\\QXMAIN.EX_";
+    const std::string good = ReadTextFile(readme);
+    std::string flipped = good, squeezed = ReadTextFile(packed);
+    flipped[flipped.size() / 2] ^= 0x01;
+    squeezed[squeezed.size() / 2] ^= 0x01;
+    WriteTextFile(readme, flipped);
+    WriteTextFile(packed, squeezed);
+
+    MessageBoxSeen skipped, mended, list;
+    DWORD exitCode = RunSetup("", [&] {
+        PageThroughToTheCopy(IDC_PS2_MOUSE);
+        skipped = AnswerMessageBox(IDIGNORE, 30000);
+        mended = AnswerMessageBox(IDRETRY, 30000, [&] { WriteTextFile(readme, good); });
+        list = DismissMessageBox(30000);
+        FinishWith(IDC_RESTART_LATER);
+    });
+    EXPECT_EQ(0u, exitCode);
+    const std::string damaged = "The file on the installation disk is damaged.";
+    EXPECT_NE(std::string::npos, skipped.text.find("QXMAIN.EXE\n\n" + damaged)) << skipped.text;
+    EXPECT_NE(std::string::npos, mended.text.find("README.TXT\n\n" + damaged)) << mended.text;
+    EXPECT_NE(std::string::npos, list.text.find("QXMAIN.EXE")) << list.text;
+    EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
+    EXPECT_TRUE(ReadTextFile(std::string(Installed) + "\\README.TXT") == good);
+    ExpectApplicationRegistered();
+}
+
+// A medium laid out by other tools (no checksums) installs as ever; a
+// program whose own file is damaged says so and touches nothing.
+TEST_F(EndToEnd, WithoutChecksumsTheMediumInstallsAndADamagedProgramTouchesNothing)
+{
+    SeedPc("ps2");
+    const std::string script = std::string(Medium) + "\\SETUP.INF";
+    for (const char* name : {"SETUP.EXE", "UNINSTAL.EXE"}) {
+        const std::string copy = std::string("C:\\damaged\\") + name;
+        CreateDirectoryA("C:\\damaged", nullptr);
+        std::string bytes = ReadTextFile(std::string(Medium) + "\\" + name);
+        bytes[bytes.size() - 1] ^= 0x01;
+        WriteTextFile(copy, bytes);
+        CopyFileA(script.c_str(), "C:\\damaged\\SETUP.INF", FALSE);
+        MessageBoxSeen told;
+        EXPECT_EQ(0u, RunSetup("", [&] { told = AnswerMessageBox(IDOK, 30000); }, copy)) << name;
+        EXPECT_EQ(0u, told.text.find("This program is damaged: its file is not as it was made. Nothing has been changed."))
+            << name << ": " << told.text;
+        EXPECT_FALSE(FileExists(Installed)) << name;
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane"));
+        EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini")) << name;
+    }
+
+    WritePrivateProfileStringA("Checksums", nullptr, nullptr, script.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
+    EXPECT_EQ(0u, RunSetup("", ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER)));
+    ExpectFilesInstalled();
+    ExpectApplicationRegistered();
+}

@@ -147,7 +147,20 @@ TEST_F(Uninstall, AValueChangedSinceTheInstallationStaysAndIsNamed)
     SetText(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc", "My own mouse");
     // A [rename] section of another program's keeps its lines.
     WriteTextFile(WindowsDirectory() + "\\WININIT.INI", "[rename]\r\nNUL=C:\\OTHER.TMP\r\n");
+    // A file changed in place, its size and time kept: its bytes tell.
+    const std::string readme = Installed + "\\README.TXT";
+    std::string edited = ReadTextFile(readme);
+    edited[0] ^= 0x20;
+    HANDLE file = CreateFileA(readme.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME written;
+    DWORD count = 0;
+    GetFileTime(file, nullptr, nullptr, &written);
+    WriteFile(file, edited.data(), static_cast<DWORD>(edited.size()), &count, nullptr);
+    SetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
     std::string report = RunUninstaller();
+    EXPECT_NE(std::string::npos, report.find("- " + readme + ": changed since the installation")) << report;
+    EXPECT_EQ(edited, ReadTextFile(readme));
     EXPECT_NE(std::string::npos,
               report.find("- \"DeviceDesc\" of Enum\\BIOS\\*PNP0F13\\0C: changed since the installation"))
         << report;

@@ -35,7 +35,7 @@ TEST(LoadText, MissingIdsGiveNull)
 {
     EXPECT_EQ(nullptr, LoadText(21));
     EXPECT_EQ(nullptr, LoadText(31));
-    EXPECT_EQ(nullptr, LoadText(62));
+    EXPECT_EQ(nullptr, LoadText(64));
     // A miss still advances the rotation: the next text lands in a new buffer.
     const char* a = LoadText(IDS_MAIN);
     EXPECT_EQ(nullptr, LoadText(21));

@@ -22,6 +22,7 @@
 #include "install/setup_script.h"
 #include "pages/pages.h"
 #include "resource.h"
+#include "shell/crc32.h"
 #include "shell/globals.h"
 #include "shell/page_runner.h"
 #include "shell/services.h"
@@ -225,6 +226,21 @@ int main(int argc, char** argv)
                          std::to_string(names.size()) + "\r\n[DirectoryName]\r\nRootDir=P\r\n[Disk1]\r\n";
     for (size_t i = 0; i < names.size(); ++i)
         script += std::to_string(i + 1) + "=" + names[i] + "," + names[i] + ",Bench file,RootDir\r\n";
+    // Each file's length and sum after expansion, as the medium builder
+    // records them: the page checks every file it copies.
+    script += "[Checksums]\r\n";
+    for (const std::string& name : names) {
+        OFSTRUCT info = {};
+        INT lz = LZOpenFileA(const_cast<char*>((source + "\\" + name).c_str()), &info, OF_READ);
+        uint32_t sum = 0;
+        unsigned long length = 0;
+        static char chunk[65536];
+        for (INT n; lz >= 0 && (n = LZRead(lz, chunk, sizeof chunk)) > 0; length += n) sum = Crc32(sum, chunk, n);
+        if (lz >= 0) LZClose(lz);
+        char line[32];
+        wsprintfA(line, "%lu,%08lX", length, static_cast<unsigned long>(sum));
+        script += "P\\" + name + "=" + line + "\r\n";
+    }
     HANDLE file = CreateFileA((setupDir + "\\SETUP.INF").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written;
     WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, nullptr);
