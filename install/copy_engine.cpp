@@ -1,5 +1,6 @@
 #include "install/copy_engine.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "install/setup_script.h"
@@ -44,6 +45,9 @@ int SkippedCount = 0;
 // whether its expansion gave others.
 FixedText<32> Expected;
 bool SourceDamaged = false;
+// The script's [Checksums], read once for the whole copy: a look-up by the
+// profile functions costs as much as copying a small file.
+char* Checksums = nullptr;
 
 // Attributes a replaced file takes over from the old one.
 constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -213,6 +217,18 @@ FileFailure Incomplete()
     return SourceDamaged ? FileFailure::SourceDamaged : FileFailure::ExpansionIncomplete;
 }
 
+// The file as the record notes it, read from its open handle: looking it up
+// by name costs a search of its folder, file after file.
+FixedText<32> Stamp;
+
+void TakeStamp(const FileHandle& file)
+{
+    FILETIME written = {};
+    GetFileTime(file.get(), nullptr, nullptr, &written);
+    FormatText(Stamp, "%lu,%08lX%08lX", GetFileSize(file.get(), nullptr), written.dwHighDateTime,
+               written.dwLowDateTime);
+}
+
 // Expands the open source into the file; true when every byte arrived.
 bool ExpandInto(const FileHandle& file)
 {
@@ -221,6 +237,7 @@ bool ExpandInto(const FileHandle& file)
         return WriteFile(file.get(), CopyBuffer, count, &written, nullptr) && written == count;
     });
     if (complete && SourceTimeKnown) SetFileTime(file.get(), nullptr, nullptr, &SourceTime);
+    if (complete) TakeStamp(file);
     return complete;
 }
 
@@ -256,7 +273,7 @@ FileFailure PutInPlace(const char* temporary, const char* destination, DWORD old
         }
     }
     if ((oldAttributes & KeptAttributes) != 0) SetFileAttributesA(destination, oldAttributes & KeptAttributes);
-    NoteFile(destination, ours ? "created" : "replaced", original);
+    NoteFile(destination, ours ? "created" : "replaced", original, Stamp);
     return FileFailure::None;
 }
 
@@ -272,11 +289,13 @@ bool AlreadyHolds(const char* destination)
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LONG expected = ExpandedLength(SourceHandle.get());
     if (!file || expected < 0 || GetFileSize(file.get(), nullptr) != static_cast<DWORD>(expected)) return false;
-    return ExpandInSteps([&](DWORD count) {
+    bool same = ExpandInSteps([&](DWORD count) {
         DWORD got = 0;
         return ReadFile(file.get(), CompareBuffer, count, &got, nullptr) && got == count &&
                memcmp(CopyBuffer, CompareBuffer, count) == 0;
     });
+    if (same) TakeStamp(file);
+    return same;
 }
 
 // Replaces an existing file: the source is expanded into a temporary file
@@ -285,7 +304,7 @@ bool AlreadyHolds(const char* destination)
 FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
 {
     if (AlreadyHolds(destination)) {
-        NoteFile(destination, "same", nullptr);
+        NoteFile(destination, "same", nullptr, Stamp);
         return FileFailure::None;
     }
     // A read-only file is the user's to unlock; the program never clears it.
@@ -324,7 +343,7 @@ FileFailure ExpandSafely(const char* destination)
         complete = ExpandInto(file);
     }
     if (complete) {
-        NoteFile(destination, "created", nullptr);
+        NoteFile(destination, "created", nullptr, Stamp);
         return FileFailure::None;
     }
     DeleteFileA(destination);
@@ -479,7 +498,7 @@ void ExpectChecksum(const char* source)
     const char* key = source + SetupDir.size() + 1;
     if (key[0] == '.' && key[1] == '\\') key += 2;
     if (key[0] == '\\') ++key;
-    GetPrivateProfileStringA("Checksums", key, "", Expected.data(), Expected.Capacity, SetupScriptPath());
+    Expected.assign(FindKey(Checksums, key));
 }
 
 FileFailure OpenSourceFile(const char* path)
@@ -514,6 +533,8 @@ FileFailure ExpandToDest(HWND page, const char* path)
 void CopyAllFiles(HWND page)
 {
     SkippedCount = 0;
+    std::free(Checksums);
+    Checksums = ReadSection(SetupScriptPath(), "Checksums");
     WindowDC dc(page);
     Display display = {page, dc.get(), GetDlgItem(page, IDC_STATUS), GetDlgItem(page, IDC_PERCENT), {}, -1, 0};
     for (int disk = 1; disk <= DiskCount && PageResult != PageCancel; ++disk) {

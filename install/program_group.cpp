@@ -76,7 +76,7 @@ bool WriteShortcut(const char* shortcut, const GroupItem& item)
         if (theirs) MoveFileA(original, shortcut);
         return false;
     }
-    NoteFile(shortcut, theirs ? "replaced" : "created", original);
+    NoteFile(shortcut, theirs ? "replaced" : "created", original, nullptr);
     return true;
 }
 

@@ -333,11 +333,42 @@ bool FileStamp(const char* path, FixedText<32>& stamp)
     return true;
 }
 
-void NoteFile(const char* path, const char* found, const char* original)
+namespace {
+
+// The size and the time of a stamp; false when it is not one.
+bool ReadStamp(const char* stamp, unsigned long& size, unsigned long long& time)
+{
+    size = 0;
+    time = 0;
+    const char* c = stamp;
+    for (; *c >= '0' && *c <= '9'; ++c) size = size * 10 + static_cast<unsigned long>(*c - '0');
+    if (c == stamp || *c++ != ',') return false;
+    int digits = 0;
+    for (; digits < 16; ++digits, ++c) {
+        int d = *c >= '0' && *c <= '9' ? *c - '0' : *c >= 'A' && *c <= 'F' ? *c - 'A' + 10 : -1;
+        if (d < 0) return false;
+        time = time << 4 | static_cast<unsigned>(d);
+    }
+    return *c == '\0';
+}
+
+}  // namespace
+
+bool SameStamp(const char* a, const char* b)
+{
+    unsigned long sizeA, sizeB;
+    unsigned long long timeA, timeB;
+    if (!ReadStamp(a, sizeA, timeA) || !ReadStamp(b, sizeB, timeB) || sizeA != sizeB) return false;
+    unsigned long long apart = timeA > timeB ? timeA - timeB : timeB - timeA;
+    return apart < 20000000ull;  // two seconds in 100-nanosecond steps
+}
+
+void NoteFile(const char* path, const char* found, const char* original, const char* given)
 {
     FixedText<32> stamp;
     FixedText<MAX_PATH> full;
-    if (!FileStamp(path, stamp) || !FullPath(path, full)) return;
+    if (given != nullptr) stamp.assign(given);
+    if ((given == nullptr && !FileStamp(path, stamp)) || !FullPath(path, full)) return;
     NotedFiles.add(full), NotedFiles.add("="), NotedFiles.add(found), NotedFiles.add(","), NotedFiles.add(stamp);
     if (original != nullptr && *original != '\0') NotedFiles.add(","), NotedFiles.add(original);
     NotedFiles.end();
@@ -359,7 +390,7 @@ void WriteFileRecord(bool completed)
         if (completed && !KeptFrom.empty() && !SamePath(KeptFrom, path)) {
             for (const char* section : RecordSections) WriteSection(KeptFrom, section, nullptr);
             WritePrivateProfileStringA(nullptr, nullptr, nullptr, KeptFrom);
-            NoteFile(KeptFrom, "same", nullptr);
+            NoteFile(KeptFrom, "same", nullptr, nullptr);
         }
         Lines files, folders;
         Merge(files, Kept[FilesSection], NotedFiles, true);

@@ -83,8 +83,9 @@ bool IsPackageFile(const char* path);
 bool KeepOriginal(const char* path, FixedText<MAX_PATH>& original);
 
 // What the installation found where it put a file ("created", "replaced"
-// with where the original is kept, or "same"), and the file as it lies now.
-void NoteFile(const char* path, const char* found, const char* original);
+// with where the original is kept, or "same"), and the file as it lies now:
+// stamp as FileStamp gives it, or null to have it looked up.
+void NoteFile(const char* path, const char* found, const char* original, const char* stamp);
 
 // A folder the installation made, or found there already.
 void NoteFolder(const char* path, bool created);
@@ -104,5 +105,10 @@ bool FullPath(const char* path, FixedText<MAX_PATH>& full);
 // A file as it lies now, "size,time" as the record writes them; false when
 // there is no such file.
 bool FileStamp(const char* path, FixedText<32>& stamp);
+
+// Whether two such stamps name one file as it was: the same size, and times
+// less than two seconds apart (a FAT disk keeps a file's time to the even
+// second, whatever it was set to).
+bool SameStamp(const char* a, const char* b);
 
 #endif

@@ -148,8 +148,9 @@ void UndoFile(const char* path, const FileLine& line, const char* self)
     FixedText<32> stamp;
     bool present = FileStamp(path, stamp);
     // The record itself changes as it is written: it is the package's.
-    bool record = std::strcmp(stamp, line.stamp) != 0 && SamePath(path, Script());
-    if (present && !record && (std::strcmp(stamp, line.stamp) != 0 || BytesChanged(path))) {
+    bool asInstalled = SameStamp(stamp, line.stamp);
+    bool record = !asInstalled && SamePath(path, Script());
+    if (present && !record && (!asInstalled || BytesChanged(path))) {
         FixedText<400> why;
         why.assign("changed since the installation");
         if (!line.original.empty()) why.append("; the file it replaced is kept as ").append(line.original);

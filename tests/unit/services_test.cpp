@@ -7,6 +7,7 @@
 #include <string>
 
 #include "shell/globals.h"
+#include "shell/crc32.h"
 #include "shell/services.h"
 #include "tests/support/robot.h"
 #include "tests/support/test_env.h"
@@ -137,4 +138,23 @@ TEST(FixedText, CutsWhereAllowedAndRefusesWholePathsThatDoNotFit)
     path.assign("C:");
     EXPECT_TRUE(path.appendWhole("\\AB"));
     EXPECT_STREQ("C:\\AB", path);
+}
+
+// The sum the medium builder records and the copy compares: zlib's CRC-32,
+// the same whether the bytes come whole or in pieces of any size.
+TEST(Crc32, IsZlibsSumWholeOrInPieces)
+{
+    EXPECT_EQ(0xCBF43926u, Crc32(0, "123456789", 9));
+    EXPECT_EQ(0u, Crc32(0, "", 0));
+    std::string data;
+    for (int i = 0; i < 1000; ++i) data += static_cast<char>(i * 7 + i / 13);
+    uint32_t bitwise = 0xFFFFFFFFu;  // one bit at a time, as the polynomial defines it
+    for (unsigned char byte : data) {
+        bitwise ^= byte;
+        for (int k = 0; k < 8; ++k) bitwise = (bitwise & 1) != 0 ? 0xEDB88320u ^ (bitwise >> 1) : bitwise >> 1;
+    }
+    const uint32_t whole = Crc32(0, data.data(), data.size());
+    EXPECT_EQ(~bitwise, whole);
+    for (size_t cut : {1u, 7u, 8u, 9u, 500u, 999u})
+        EXPECT_EQ(whole, Crc32(Crc32(0, data.data(), cut), data.data() + cut, data.size() - cut)) << cut;
 }
