@@ -99,11 +99,12 @@ LRESULT CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         Install(page);
         return 0;
     case WM_COMMAND:
-        if (wParam == 1) return EndPage(page, PageCancel), 0;
+        // Its one button (id 1) cancels, and so does Esc.
+        if (wParam == 1 || wParam == IDCANCEL) return EndPage(page, PageCancel), 0;
         break;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(page, message, wParam, lParam);
+    return DefPageProc(page, message, wParam, lParam);
 }

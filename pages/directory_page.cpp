@@ -97,5 +97,5 @@ LRESULT CALLBACK DirectoryPageProc(HWND page, UINT message, WPARAM wParam, LPARA
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(page, message, wParam, lParam);
+    return DefPageProc(page, message, wParam, lParam);
 }

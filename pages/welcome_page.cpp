@@ -21,5 +21,5 @@ LRESULT CALLBACK WelcomePageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(page, message, wParam, lParam);
+    return DefPageProc(page, message, wParam, lParam);
 }

@@ -299,7 +299,7 @@ def banner():
 
 # The mouse pictures' colours: enough for their soft edges; fewer make
 # longer runs and a shorter palette, and SETUP.EXE must stay within 64 KiB.
-MOUSE_COLOURS = 24
+MOUSE_COLOURS = 16
 
 
 def mouse_picture(serial):

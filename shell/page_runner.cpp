@@ -23,6 +23,9 @@ int16_t RunPage(const char* pageName, WNDPROC procedure, uint16_t templateId)
         ShowNotCompleted(BackdropWindow);
         return PageResult = PageCancel;
     }
+    // A page opens with its default button in the focus: it works by
+    // keyboard alone, as a mouse driver's installer must.
+    SendMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(page, IDOK)), TRUE);
     SendMessageA(page, WM_PAGE_INIT, 0, 0);
 
     MSG message;
@@ -35,11 +38,19 @@ int16_t RunPage(const char* pageName, WNDPROC procedure, uint16_t templateId)
     return PageResult;
 }
 
+LRESULT DefPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE) return DestroyWindow(page), 0;
+    if (message == WM_ERASEBKGND) return DefWindowProcA(page, message, wParam, lParam);
+    return DefDlgProcA(page, message, wParam, lParam);
+}
+
 int PumpPageMessage(HWND page)
 {
     MSG message;
     if (!PeekMessageA(&message, page, 0, 0, PM_REMOVE)) return 1;
     if (message.message == WM_COMMAND && message.wParam == 1) return 0;
+    if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) return SendMessageA(page, WM_COMMAND, IDCANCEL, 0), 1;
     TranslateMessage(&message);
     DispatchMessageA(&message);
     return 1;

@@ -22,8 +22,15 @@ constexpr int16_t PageBack = 2;
 // PageCancel when the page could not be created.
 int16_t RunPage(const char* pageName, WNDPROC procedure, uint16_t templateId);
 
+// What a page does with a message it does not handle itself: the dialog
+// manager's work (the focus, Tab and the arrows, mnemonics, the default
+// button), but for the close, which ends the page, and the background,
+// which is the page class's own.
+LRESULT DefPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Handles at most one queued message of the page or its controls: 0 when it
-// was a click of button 1 (which is swallowed), else 1.
+// was a click of button 1 (which is swallowed), else 1. Esc, pressed in the
+// page, is its Cancel (IDCANCEL).
 int PumpPageMessage(HWND page);
 
 // Waits milliseconds, discarding every message that arrives meanwhile; a

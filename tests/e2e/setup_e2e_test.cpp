@@ -547,7 +547,7 @@ TEST_F(EndToEnd, WithoutChecksumsTheMediumInstallsAndADamagedProgramTouchesNothi
         CopyFileA(script.c_str(), "C:\\damaged\\SETUP.INF", FALSE);
         MessageBoxSeen told;
         EXPECT_EQ(0u, RunSetup("", [&] { told = AnswerMessageBox(IDOK, 30000); }, copy)) << name;
-        EXPECT_EQ(0u, told.text.find("This program is damaged: its file is not as it was made. Nothing has been changed."))
+        EXPECT_EQ(0u, told.text.find("This program is damaged; nothing was changed."))
             << name << ": " << told.text;
         EXPECT_FALSE(FileExists(Installed)) << name;
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane"));

@@ -127,6 +127,32 @@ void PressKey(HWND page, WPARAM virtualKey)
     PostMessageA(page, WM_KEYUP, virtualKey, 0xC0000001);
 }
 
+HWND FocusedControl(HWND page)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+void Type(HWND page, WPARAM key, bool alt)
+{
+    HWND target = FocusedControl(page);
+    if (target == nullptr) target = page;
+    if (alt) {
+        PostMessageA(target, WM_SYSCHAR, key, 1 | 1 << 29);  // bit 29: Alt is down
+        return;
+    }
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    for (DWORD start = GetTickCount(); !done(); Sleep(10))
+        if (GetTickCount() - start > timeoutMs) return false;
+    return true;
+}
+
 HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();

@@ -66,6 +66,18 @@ bool Clickable(HWND page, int controlId);
 // A key pressed while the page has the keyboard (posted to the page).
 void PressKey(HWND page, WPARAM virtualKey);
 
+// The control of the page's thread that has the keyboard focus; null when
+// none has it.
+HWND FocusedControl(HWND page);
+
+// A key as a keyboard delivers it: to the control that has the focus (the
+// page when none has), where the page's dialog manager reads it. With alt,
+// key is a letter pressed with Alt: a mnemonic.
+void Type(HWND page, WPARAM key, bool alt = false);
+
+// Waits up to timeoutMs until done() holds; false on time-out.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+
 std::string ControlText(HWND page, int controlId);
 std::string WindowText(HWND window);
 

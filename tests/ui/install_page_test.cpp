@@ -536,7 +536,8 @@ TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
         Robot robot([&] {
             page = WaitForWindow("SETUP_INSTALL", nullptr);
             WaitForSingleObject(InHeldFile, 10000);
-            Click(page, IDOK);  // the Install page's only button, "Cancel"
+            if (held == 3) Type(page, VK_ESCAPE);  // Esc cancels as the button does
+            else Click(page, IDOK);                // the Install page's only button, "Cancel"
             SetEvent(Clicked);
             notice = DismissMessageBox();
         });

@@ -275,3 +275,52 @@ TEST_F(Pages, FinishIgnoresEsc)
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(1, RestartWindows);
 }
+
+// Every page by keyboard alone, keys delivered to the control that has the
+// focus: the default button has it when the page opens, Tab moves it (into a
+// radio group at its one tab stop), the arrows move within the group and
+// choose as they move, Alt and a mnemonic press that control, and Enter the
+// default button.
+TEST_F(Pages, EveryPageWorksByKeyboardAlone)
+{
+    auto focusIs = [](HWND page, int id) {
+        return WaitUntil([&] { return GetDlgCtrlID(FocusedControl(page)) == id; }, 5000);
+    };
+    SerialMouse = 1;
+    bool moved[4] = {}, chosen[2] = {};
+    Robot mouse([&] {
+        HWND page = WaitForPage("SETUP_SELMOUSE");
+        moved[0] = focusIs(page, IDOK);
+        Type(page, VK_TAB);
+        moved[1] = focusIs(page, IDCANCEL);
+        Type(page, VK_TAB);
+        moved[2] = focusIs(page, IDC_SERIAL_MOUSE);
+        Type(page, VK_DOWN);
+        moved[3] = focusIs(page, IDC_PS2_MOUSE);
+        chosen[0] = WaitUntil([] { return SerialMouse == 0; }, 5000);
+        Type(page, 'S', true);
+        chosen[1] = WaitUntil([] { return SerialMouse == 1; }, 5000);
+        Type(page, 'B', true);
+    });
+    EXPECT_EQ(PageBack, RunMouseType());
+    mouse.join();
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(moved[i]) << "mouse type page, focus step " << i;
+    EXPECT_TRUE(chosen[0]) << "the arrow chooses PS/2";
+    EXPECT_TRUE(chosen[1]) << "Alt+S chooses Serial";
+
+    RestartWindows = 1;
+    bool finishMoved[3] = {};
+    Robot finish([&] {
+        HWND page = WaitForPage("SETUP_END");
+        finishMoved[0] = focusIs(page, IDOK);
+        Type(page, VK_TAB);
+        finishMoved[1] = focusIs(page, IDC_RESTART_NOW);
+        Type(page, VK_DOWN);
+        finishMoved[2] = focusIs(page, IDC_RESTART_LATER);
+        Type(page, VK_RETURN);
+    });
+    RunFinish();
+    finish.join();
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(finishMoved[i]) << "finish page, focus step " << i;
+    EXPECT_EQ(0, RestartWindows) << "later, chosen by keyboard";
+}

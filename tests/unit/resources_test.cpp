@@ -108,8 +108,7 @@ const StringCase kStrings[] = {
     {61, "Setup could not change the mouse line of SYSTEM.INI, which is left as it was. Windows goes on using its "
          "present mouse driver until the line reads mouse=*vmouse."},
     {62, "The file on the installation disk is damaged."},
-    {63, "This program is damaged: its file is not as it was made. Nothing has been changed.\n\nCopy the "
-         "installation disk again (or download it again), and run Setup from the new copy."},
+    {63, "This program is damaged; nothing was changed.\n\nCopy the installation disk again, or download it again."},
 };
 
 TEST(Resources, StringTableHoldsEveryTextExactly) {
@@ -312,9 +311,11 @@ std::vector<DialogCase> DialogCases() {
        {
            kNext,
            kCancel,
-           {1034, kButton, "Serial Mouse", {96, 40, 60, 10}, kShown | BS_AUTORADIOBUTTON | WS_TABSTOP},
-           {1035, kButton, "PS/2 Mouse", {96, 94, 60, 10}, kShown | BS_AUTORADIOBUTTON | WS_TABSTOP},
-           {3, kButton, "< &Back", {130, 162, 43, 14}, kShown | BS_PUSHBUTTON | WS_TABSTOP},
+           // One group of two, reached by Tab and chosen by the arrows or
+           // their mnemonics; Back begins the next group.
+           {1034, kButton, "&Serial Mouse", {96, 40, 60, 10}, kShown | BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP},
+           {1035, kButton, "&PS/2 Mouse", {96, 94, 60, 10}, kShown | BS_AUTORADIOBUTTON},
+           {3, kButton, "< &Back", {130, 162, 43, 14}, kShown | BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP},
            {kNoId, kStatic, "Please select the correct mouse type :", {96, 13, 170, 8}, text},
            kSeparator,
            kSidePicture,
@@ -360,8 +361,9 @@ std::vector<DialogCase> DialogCases() {
            kSeparator,
            {kNoId, kStatic, "You must restart your computer before using it !", {96, 35, 164, 8}, text},
            kSidePicture,
-           {1032, kButton, "Yes, I want to restart my computer now.", {98, 72, 158, 10}, kShown | BS_AUTORADIOBUTTON},
-           {1033, kButton, "No, I will restart my computer later.", {98, 86, 158, 10}, kShown | BS_AUTORADIOBUTTON},
+           {1032, kButton, "&Yes, I want to restart my computer now.", {98, 72, 158, 10},
+            kShown | BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP},
+           {1033, kButton, "&No, I will restart my computer later.", {98, 86, 158, 10}, kShown | BS_AUTORADIOBUTTON},
            {kNoId, kStatic, "Click the Finish button to complete installation.", {98, 117, 169, 8}, text},
        }},
       {"Browse", 104, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, {30, 30, 169, 170},
