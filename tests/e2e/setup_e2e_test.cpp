@@ -70,7 +70,7 @@ protected:
     }
 
     // Starts SETUP.EXE and lets the robot work until the program ends.
-    static DWORD RunSetup(const char* arguments, const std::function<void()>& robotWork,
+    static DrivenEnd RunSetup(const char* arguments, const std::function<void()>& robotWork,
                           const std::string& program = std::string(Medium) + "\\SETUP.EXE")
     {
         return RunDriven("\"" + program + "\"" + arguments, robotWork);
@@ -169,7 +169,7 @@ protected:
 TEST_F(EndToEnd, FullPs2InstallationRestartLater)
 {
     SeedPc("ps2");
-    EXPECT_EQ(0u, RunSetup("", ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER)));
+    EXPECT_EQ(EndedWith(0), RunSetup("", ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER)));
     ExpectFilesInstalled();
     ExpectApplicationRegistered();
     EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
@@ -205,7 +205,7 @@ TEST_F(EndToEnd, FullPs2InstallationRestartLater)
 TEST_F(EndToEnd, FullSerialInstallationRestartNow)
 {
     SeedPc("serial");
-    EXPECT_EQ(0u, RunSetup("", ClickThrough(IDC_SERIAL_MOUSE, IDC_RESTART_NOW)));
+    EXPECT_EQ(EndedWith(0), RunSetup("", ClickThrough(IDC_SERIAL_MOUSE, IDC_RESTART_NOW)));
     ExpectFilesInstalled();
     ExpectApplicationRegistered();
     EXPECT_EQ("Zorva Serial Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, SerialDevice, "DeviceDesc"));
@@ -224,14 +224,14 @@ TEST_F(EndToEnd, DriverOnlyRunRegistersTheDriverAndRestarts)
     SeedPc("ps2");
     MessageBoxSeen box;
     bool backEnabled = true;
-    DWORD exitCode = RunSetup(" -u", [&] {
+    DrivenEnd exitCode = RunSetup(" -u", [&] {
         HWND mouse = WaitForPage("SETUP_SELMOUSE");
         backEnabled = IsWindowEnabled(GetDlgItem(mouse, IDC_BACK)) != FALSE;
         Click(mouse, IDC_PS2_MOUSE);
         Click(mouse, IDOK);
         box = DismissMessageBox();
     });
-    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(EndedWith(0), exitCode);
     EXPECT_FALSE(backEnabled);
     EXPECT_EQ(Finished, box.text);
     EXPECT_EQ("Zorva Wheel Mouse Setup Program", box.caption);
@@ -258,7 +258,7 @@ TEST_F(EndToEnd, CancelOnEachPageLeavesThePcAsItWas)
     for (const auto& c : cases) {
         SeedPc("ps2");
         MessageBoxSeen notice;
-        DWORD exitCode = RunSetup(c.arguments, [&] {
+        DrivenEnd exitCode = RunSetup(c.arguments, [&] {
             const char* pages[] = {"SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR"};
             for (const char* page : pages) {
                 if (*c.arguments && page != std::string("SETUP_SELMOUSE")) continue;
@@ -271,7 +271,7 @@ TEST_F(EndToEnd, CancelOnEachPageLeavesThePcAsItWas)
                 Click(window, IDOK);
             }
         });
-        EXPECT_EQ(0u, exitCode) << c.page << c.arguments;
+        EXPECT_EQ(EndedWith(0), exitCode) << c.page << c.arguments;
         EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text) << c.page << c.arguments;
         ExpectNothingChanged();
     }
@@ -301,14 +301,14 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
     SeedPc("ps2");
     MessageBoxSeen notice;
-    DWORD exitCode = RunSetup("", [&] {
+    DrivenEnd exitCode = RunSetup("", [&] {
         PageThroughToTheCopy();
         // A busy machine starts the page late. It shows itself before its
         // button is made: the click waits for the button.
         Click(WaitForWindow("SETUP_INSTALL", nullptr, 60000), IDOK);  // its only button, "Cancel"
         notice = DismissMessageBox(60000);
     });
-    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(EndedWith(0), exitCode);
     EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
     WIN32_FILE_ATTRIBUTE_DATA installed = {};
     GetFileAttributesExA((std::string(Installed) + "\\BIG.DAT").c_str(), GetFileExInfoStandard, &installed);
@@ -382,7 +382,7 @@ TEST_F(EndToEnd, TwoDiskMediumFromAFloppyDrive)
     // Cancel at the prompt: the first disk's files are there, nothing is registered.
     SeedPc("ps2");
     MessageBoxSeen asked, notice;
-    EXPECT_EQ(0u, RunSetup("", [&] {
+    EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
         PageThroughToTheCopy();
         asked = AnswerMessageBox(IDCANCEL, 60000);
         notice = DismissMessageBox();
@@ -398,7 +398,7 @@ TEST_F(EndToEnd, TwoDiskMediumFromAFloppyDrive)
     SeedPc("ps2");
     MessageBoxSeen again;
     bool swapped = false;
-    EXPECT_EQ(0u, RunSetup("", [&] {
+    EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
         PageThroughToTheCopy();
         asked = AnswerMessageBox(IDOK, 60000);
         again = AnswerMessageBox(IDOK, 10000, [&] { swapped = InsertDisk("disk2"); });
@@ -424,7 +424,7 @@ TEST_F(EndToEnd, ThreeFloppiesLaidOutByMkmedium)
     SeedPc("ps2");
     MessageBoxSeen second, third;
     bool swapped2 = false, swapped3 = false;
-    EXPECT_EQ(0u, RunSetup("", [&] {
+    EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
         PageThroughToTheCopy();
         second = AnswerMessageBox(IDOK, 60000, [&] { swapped2 = InsertDisk("floppy2"); });
         third = AnswerMessageBox(IDOK, 60000, [&] { swapped3 = InsertDisk("floppy3"); });
@@ -461,7 +461,7 @@ TEST_F(EndToEnd, ReadOnlyDestinationFileIsTheUsersToAbortSkipOrUnlock)
     // Abort: no further file, nothing registered.
     SeedPc("ps2");
     MessageBoxSeen box, notice;
-    EXPECT_EQ(0u, RunSetup("", [&] {
+    EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
         PageThroughToTheCopy();
         box = AnswerMessageBox(IDABORT, 60000);
         notice = DismissMessageBox();
@@ -475,7 +475,7 @@ TEST_F(EndToEnd, ReadOnlyDestinationFileIsTheUsersToAbortSkipOrUnlock)
     // Ignore: the file is listed at the end, and the installation goes on.
     SeedPc("ps2");
     MessageBoxSeen list;
-    EXPECT_EQ(0u, RunSetup("", [&] {
+    EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
         PageThroughToTheCopy();
         box = AnswerMessageBox(IDIGNORE, 60000);
         list = DismissMessageBox(60000);
@@ -490,7 +490,7 @@ TEST_F(EndToEnd, ReadOnlyDestinationFileIsTheUsersToAbortSkipOrUnlock)
 
     // Retry once the user has cleared the flag: the file is installed.
     SeedPc("ps2");
-    EXPECT_EQ(0u, RunSetup("", [&] {
+    EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
         PageThroughToTheCopy();
         box = AnswerMessageBox(IDRETRY, 60000, [&] { SetFileAttributesA(readme.c_str(), FILE_ATTRIBUTE_NORMAL); });
         FinishWith(IDC_RESTART_LATER);
@@ -515,14 +515,14 @@ TEST_F(EndToEnd, ADamagedMediumIsFoundAndItsDamagedBytesNeverInstalled)
     WriteTextFile(packed, squeezed);
 
     MessageBoxSeen skipped, mended, list;
-    DWORD exitCode = RunSetup("", [&] {
+    DrivenEnd exitCode = RunSetup("", [&] {
         PageThroughToTheCopy(IDC_PS2_MOUSE);
         skipped = AnswerMessageBox(IDIGNORE, 30000);
         mended = AnswerMessageBox(IDRETRY, 30000, [&] { WriteTextFile(readme, good); });
         list = DismissMessageBox(30000);
         FinishWith(IDC_RESTART_LATER);
     });
-    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(EndedWith(0), exitCode);
     const std::string damaged = "The file on the installation disk is damaged.";
     EXPECT_NE(std::string::npos, skipped.text.find("QXMAIN.EXE\n\n" + damaged)) << skipped.text;
     EXPECT_NE(std::string::npos, mended.text.find("README.TXT\n\n" + damaged)) << mended.text;
@@ -546,7 +546,7 @@ TEST_F(EndToEnd, WithoutChecksumsTheMediumInstallsAndADamagedProgramTouchesNothi
         WriteTextFile(copy, bytes);
         CopyFileA(script.c_str(), "C:\\damaged\\SETUP.INF", FALSE);
         MessageBoxSeen told;
-        EXPECT_EQ(0u, RunSetup("", [&] { told = AnswerMessageBox(IDOK, 30000); }, copy)) << name;
+        EXPECT_EQ(EndedWith(0), RunSetup("", [&] { told = AnswerMessageBox(IDOK, 30000); }, copy)) << name;
         EXPECT_EQ(0u, told.text.find("This program is damaged; nothing was changed."))
             << name << ": " << told.text;
         EXPECT_FALSE(FileExists(Installed)) << name;
@@ -556,7 +556,28 @@ TEST_F(EndToEnd, WithoutChecksumsTheMediumInstallsAndADamagedProgramTouchesNothi
 
     WritePrivateProfileStringA("Checksums", nullptr, nullptr, script.c_str());
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
-    EXPECT_EQ(0u, RunSetup("", ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER)));
+    EXPECT_EQ(EndedWith(0), RunSetup("", ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER)));
     ExpectFilesInstalled();
     ExpectApplicationRegistered();
+}
+
+// How a driven program ended is told apart, so a test never reports a
+// program that could not start, or ran past its limit, as something else.
+TEST(RunDriven, TellsAnEndAStartThatFailedAndARunPastItsLimit)
+{
+    const struct {
+        std::string command;
+        DWORD limitMs;
+        DrivenEnd expected;
+        const char* text;
+    } cases[] = {
+        {"cmd.exe /c exit 3", 90000, EndedWith(3), "ended with code 3"},
+        {"C:\\nowhere\\NOTHING.EXE", 90000, {DrivenEnd::NotStarted, ERROR_FILE_NOT_FOUND}, "could not start (error 2)"},
+        {"\"" + SetupExePath() + "\"", 1500, {DrivenEnd::TimedOut, 1500}, "ran past its limit of 1500 ms"},
+    };
+    for (const auto& c : cases) {
+        DrivenEnd end = RunDriven(c.command, [] {}, c.limitMs);
+        EXPECT_EQ(c.expected, end) << c.command;
+        EXPECT_EQ(c.text, end.text()) << c.command;
+    }
 }

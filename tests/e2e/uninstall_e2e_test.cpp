@@ -68,11 +68,11 @@ protected:
     // folder unless told, restart later.
     static void Install(int mouseButton = IDC_PS2_MOUSE, const std::string& folder = "")
     {
-        DWORD exitCode = RunDriven(std::string("\"") + Medium + "\\SETUP.EXE\"", [=] {
+        DrivenEnd exitCode = RunDriven(std::string("\"") + Medium + "\\SETUP.EXE\"", [=] {
             PageThroughToTheCopy(mouseButton, folder.empty() ? nullptr : folder.c_str());
             FinishWith(IDC_RESTART_LATER);
         });
-        EXPECT_EQ(0u, exitCode);
+        EXPECT_EQ(EndedWith(0), exitCode);
     }
 
     // UNINSTAL.EXE from an installed folder: Yes to the question, No to the
@@ -80,10 +80,11 @@ protected:
     static std::string RunUninstaller(MessageBoxSeen* question = nullptr, const std::string& folder = Installed)
     {
         MessageBoxSeen confirm, report;
-        RunDriven("\"" + folder + "\\UNINSTAL.EXE\"", [&] {
+        DrivenEnd end = RunDriven("\"" + folder + "\\UNINSTAL.EXE\"", [&] {
             confirm = AnswerMessageBox(IDYES, 30000);
             report = AnswerMessageBox(IDNO, 30000);
         });
+        EXPECT_EQ(EndedWith(0), end);
         if (question != nullptr) *question = confirm;
         return report.text;
     }
@@ -185,7 +186,8 @@ TEST_F(Uninstall, TwoInstallationsAreUndoneByOneRemoval)
     // A second run finds no record and changes nothing.
     Snapshot afterFirst = TakeSnapshot();
     MessageBoxSeen missing;
-    RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { missing = AnswerMessageBox(IDOK, 30000); });
+    EXPECT_EQ(EndedWith(0),
+              RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { missing = AnswerMessageBox(IDOK, 30000); }));
     EXPECT_NE(std::string::npos, missing.text.find("Nothing has been removed")) << missing.text;
     EXPECT_EQ("", Differences(afterFirst, TakeSnapshot()));
 }
@@ -266,7 +268,8 @@ TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
         WritePrivateProfileStringA(edit.section, edit.key.c_str(), edit.value.c_str(), script.c_str());
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
         MessageBoxSeen refusal;
-        RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { refusal = AnswerMessageBox(IDOK, 30000); });
+        EXPECT_EQ(EndedWith(0),
+                  RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { refusal = AnswerMessageBox(IDOK, 30000); }));
         std::string line = std::string("[") + edit.section + "] " + edit.key + "=" + edit.value;
         EXPECT_NE(std::string::npos, refusal.text.find(line)) << line << "\n" << refusal.text;
         EXPECT_NE(std::string::npos, refusal.text.find("Nothing has been removed.")) << line;

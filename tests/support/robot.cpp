@@ -1,5 +1,8 @@
 #include "tests/support/robot.h"
 
+#include <ostream>
+#include <string>
+
 #include <atomic>
 
 namespace {
@@ -274,21 +277,42 @@ bool DrivenProgramRunning()
     return ProgramRunning;
 }
 
-DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs)
+std::string DrivenEnd::text() const
+{
+    switch (how) {
+    case TimedOut: return "ran past its limit of " + std::to_string(code) + " ms";
+    case NotStarted: return "could not start (error " + std::to_string(code) + ")";
+    default: return "ended with code " + std::to_string(code);
+    }
+}
+
+std::ostream& operator<<(std::ostream& out, const DrivenEnd& end)
+{
+    return out << end.text();
+}
+
+DrivenEnd RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return 1000;
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            break;
+        DWORD error = GetLastError();
+        if (attempt == 3) return {DrivenEnd::NotStarted, error};
+        Sleep(500);
+    }
     RobotWatchProcess(process.dwProcessId);
     ProgramRunning = true;
     Robot robot(robotWork);
     DWORD start = GetTickCount();
+    bool timedOut = false;
     while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
         PumpMessages();
         if (GetTickCount() - start > limitMs) {
             TerminateProcess(process.hProcess, 999);
+            timedOut = true;
             break;
         }
     }
@@ -302,5 +326,6 @@ DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWO
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return exitCode;
+    if (timedOut) return {DrivenEnd::TimedOut, limitMs};
+    return {DrivenEnd::Ended, exitCode};
 }

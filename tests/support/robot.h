@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <iosfwd>
 #include <string>
 
 struct MessageBoxSeen {
@@ -112,12 +113,29 @@ private:
     HWND window_ = nullptr;
 };
 
+// How a driven program ended: with an exit code, ended by the robot when
+// it ran past its limit, or never started (code: the system's error).
+// Tests compare it with EndedWith(code), so that a failure names which.
+struct DrivenEnd {
+    enum How { Ended, TimedOut, NotStarted } how = Ended;
+    DWORD code = 0;
+    bool operator==(const DrivenEnd& other) const { return how == other.how && code == other.code; }
+    bool operator!=(const DrivenEnd& other) const { return !(*this == other); }
+    // "ended with code 0", "ran past its limit of 90000 ms", "could not start (error 2)".
+    std::string text() const;
+};
+inline DrivenEnd EndedWith(DWORD code)
+{
+    return {DrivenEnd::Ended, code};
+}
+std::ostream& operator<<(std::ostream& out, const DrivenEnd& end);
+
 // Starts a program (an end-to-end test's SETUP.EXE or UNINSTAL.EXE), lets
 // the robot do its work, and waits for the program's end while this thread
 // answers the system's messages, the end-of-session query of a restart among
-// them. A program still running after limitMs is ended with exit code 999.
-// Its exit code, or 1000 when it could not be started.
-DWORD RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs = 90000);
+// them. A program still running after limitMs is ended. A start that fails
+// is tried again a few times (a busy machine may refuse one for a moment).
+DrivenEnd RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs = 90000);
 
 // Whether the program that RunDriven started still runs: a robot whose work
 // follows the program as long as it lasts stops when this turns false.

@@ -144,15 +144,12 @@ int main(int argc, char** argv)
     RestartRefusal refusal;
     std::string command = std::string("\"") + argv[1] + "\"" + (DriverOnly ? " -u" : "");
     std::printf("autopilot: started %s\n", command.c_str());
-    DWORD exitCode = RunDriven(command, Drive, 300000);
-    if (exitCode == 1000) {
-        std::fprintf(stderr, "autopilot: cannot start %s\n", argv[1]);
+    DrivenEnd end = RunDriven(command, Drive, 300000);
+    if (end.how != DrivenEnd::Ended) {
+        std::fprintf(stderr, "autopilot: %s %s\n", argv[1], end.text().c_str());
         return 1;
     }
-    if (exitCode == 999) {
-        std::fprintf(stderr, "autopilot: the setup did not finish within 5 minutes\n");
-        return 1;
-    }
+    DWORD exitCode = end.code;
     if (refusal.requested()) std::printf("autopilot: Windows is asked to restart (the request is refused here)\n");
     std::printf("autopilot: the setup ended (exit code %lu); restart requested: %s\n",
                 static_cast<unsigned long>(exitCode), refusal.requested() ? "yes" : "no");
