@@ -234,16 +234,10 @@ int LoadInstalledScript()
 int LoadSetupScript()
 {
     if (LoadScript(false)) return 1;
-    // A refusal before the product name was read still has a caption.
-    if (MessageCaption.empty()) SetMessageCaption();
-    FreeInstallList();  // nothing of a refused script is used
     // The refusal is told in a box whose caption is MessageCaption; a script
     // refused before its product name was read (a destination that does not
     // fit) would otherwise give that box an empty title.
-    if (MessageCaption.empty()) {
-        if (ScriptPath.empty()) ProductName.assign("Zorva");
-        else ReadField(IDS_MAIN, IDS_PRODUCT_NAME, "Zorva", ProductName);
-        MessageCaption.assign(ProductName).append(" ").append(LoadText(IDS_SETUP_PROGRAM));
-    }
+    if (MessageCaption.empty()) SetMessageCaption();
+    FreeInstallList();  // nothing of a refused script is used
     return 0;
 }
