@@ -83,8 +83,10 @@ Outcome Next(const std::string& text)
         HWND page = WaitForPage("SETUP_SELDIR");
         SetDlgItemTextA(page, IDC_DIRECTORY, text.c_str());
         Click(page, IDOK);
-        MessageBoxSeen box = DismissMessageBox(3000);
-        if (!box.seen) return;
+        // Either the page closes, accepting the folder, or a warning comes.
+        WaitUntil([&] { return !IsWindow(page) || WaitForWindow("#32770", nullptr, 0) != nullptr; });
+        if (!IsWindow(page)) return;
+        MessageBoxSeen box = DismissMessageBox();
         outcome.warned = true;
         outcome.warning = box.text;
         outcome.caption = box.caption;
