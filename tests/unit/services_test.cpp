@@ -7,6 +7,7 @@
 #include <string>
 
 #include "shell/globals.h"
+#include "record/installed_record.h"
 #include "shell/crc32.h"
 #include "shell/services.h"
 #include "tests/support/robot.h"
@@ -157,4 +158,33 @@ TEST(Crc32, IsZlibsSumWholeOrInPieces)
     EXPECT_EQ(~bitwise, whole);
     for (size_t cut : {1u, 7u, 8u, 9u, 500u, 999u})
         EXPECT_EQ(whole, Crc32(Crc32(0, data.data(), cut), data.data() + cut, data.size() - cut)) << cut;
+}
+
+// The record's stamps and keys: a file is the one installed when its size is
+// and its time is within the two seconds a FAT disk rounds to; a path is
+// found whatever the case of its letters, and only whole.
+TEST(Record, StampsAndKeysCompareAsTheDiskAndThePathsDo)
+{
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } stamps[] = {
+        {"402,01DD87C2CB32EDC3", "402,01DD87C2CB32EDC3", true},
+        {"402,01DD87C2CB32EDC3", "402,01DD87C2CC54D883", true},   // 1.9 s later
+        {"402,01DD87C2CB32EDC3", "402,01DD87C2CC641AC3", false},  // 2 s later
+        {"402,01DD87C2CC54D883", "402,01DD87C2CB32EDC3", true},   // either way
+        {"403,01DD87C2CB32EDC3", "402,01DD87C2CB32EDC3", false},
+        {"402,01DD87C2CB32EDC", "402,01DD87C2CB32EDC3", false},    // not a stamp
+        {",01DD87C2CB32EDC3", ",01DD87C2CB32EDC3", false},
+    };
+    for (const auto& c : stamps) EXPECT_EQ(c.same, SameStamp(c.a, c.b)) << c.a << " ~ " << c.b;
+
+    const char lines[] = "C:\\Zorva\\A.TXT=created\0C:\\Zorva\\AB.TXT=same\0C:\\ZORVA\\\xC4.TXT=found\0";
+    EXPECT_STREQ("created", FindKey(lines, "c:\\zorva\\a.txt"));
+    EXPECT_STREQ("same", FindKey(lines, "C:\\Zorva\\AB.TXT"));
+    EXPECT_EQ(nullptr, FindKey(lines, "C:\\Zorva\\A.TX"));
+    EXPECT_EQ(nullptr, FindKey(lines, "C:\\Zorva\\B.TXT"));
+    EXPECT_STREQ("found", FindKey(lines, "C:\\Zorva\\\xC4.TXT")) << "a character of the code page";
+    EXPECT_EQ(nullptr, FindKey(nullptr, "C:\\Zorva\\A.TXT"));
 }
