@@ -225,8 +225,7 @@ void TakeStamp(const FileHandle& file)
 {
     FILETIME written = {};
     GetFileTime(file.get(), nullptr, nullptr, &written);
-    FormatText(Stamp, "%lu,%08lX%08lX", GetFileSize(file.get(), nullptr), written.dwHighDateTime,
-               written.dwLowDateTime);
+    FormatStamp(Stamp, GetFileSize(file.get(), nullptr), written);
 }
 
 // Expands the open source into the file; true when every byte arrived.
@@ -491,14 +490,17 @@ bool BuildDestPath(FixedText<256>& path, int disk, int entry)
 // (and answers the same file when it is not compressed). A name the file
 // system does not know goes to LZOpenFileA, which also looks for the file
 // under its compressed name; such a copy takes the time of the installation.
-void ExpectChecksum(const char* source)
+const char* ChecksumKey(const char* source)
 {
-    // The file's path on the medium, from its root, names its sum; a file
-    // in the root (no folder, or ".") by its name alone.
     const char* key = source + SetupDir.size() + 1;
     if (key[0] == '.' && key[1] == '\\') key += 2;
     if (key[0] == '\\') ++key;
-    Expected.assign(FindKey(Checksums, key));
+    return key;
+}
+
+void ExpectChecksum(const char* source)
+{
+    Expected.assign(FindKey(Checksums, ChecksumKey(source)));
 }
 
 FileFailure OpenSourceFile(const char* path)

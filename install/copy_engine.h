@@ -30,6 +30,11 @@ void CopyAllFiles(HWND page);
 bool BuildSourcePath(FixedText<256>& path, int disk, int entry);
 bool BuildDestPath(FixedText<256>& path, int disk, int entry);
 
+// The key of a file's line in the script's [Checksums]: its path on the
+// medium (source, as BuildSourcePath composed it) from the medium's root; a
+// file in the root (no folder, or ".") by its name alone.
+const char* ChecksumKey(const char* source);
+
 // What the script's [Checksums] records of the file at source (a path
 // BuildSourcePath composed): the length and CRC-32 of the bytes it
 // installs. The copy compares them before the file takes its place; a

@@ -6,6 +6,7 @@
 #include "shell/fixed_text.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
+#include "shell/text_buffer.h"
 #include "shell/services.h"
 
 const char* const SystemIniRecord = "SystemIni";
@@ -28,36 +29,16 @@ FixedText<MAX_PATH> KeptFrom;
 bool Restored = true;
 
 // Lines in the form of a profile section, grown as they come: "key=value"
-// texts, each ended by a zero, and a second zero after the last.
+// texts, each ended by a zero, and a second zero after the last (the
+// buffer's own).
 struct Lines {
-    char* text = nullptr;
-    std::size_t used = 0, capacity = 0;
+    TextBuffer buffer;
 
-    void clear()
-    {
-        std::free(text);
-        *this = Lines();
-    }
+    const char* text() const { return buffer.length() != 0 ? buffer.c_str() : nullptr; }
+    void clear() { buffer.clear(); }
     // Pieces of one line; the line ends with end().
-    bool add(const char* piece)
-    {
-        std::size_t length = std::strlen(piece);
-        if (used + length + 2 > capacity) {
-            std::size_t grown = capacity != 0 ? capacity * 2 : 4096;
-            while (grown < used + length + 2) grown *= 2;
-            char* bigger = static_cast<char*>(std::malloc(grown));
-            if (bigger == nullptr) return false;
-            if (used != 0) std::memcpy(bigger, text, used);
-            std::free(text);
-            text = bigger;
-            capacity = grown;
-        }
-        std::memcpy(text + used, piece, length);
-        used += length;
-        text[used] = text[used + 1] = '\0';
-        return true;
-    }
-    void end() { ++used; }
+    bool add(const char* piece) { return buffer.append(piece, std::strlen(piece)); }
+    void end() { buffer.append("", 1); }
 };
 
 Lines NotedFiles, NotedFolders;
@@ -134,11 +115,11 @@ void Merge(Lines& out, const char* kept, const Lines& noted, bool files)
     for (const char* line = kept; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
         if (!KeyOf(line, key)) continue;
         const char* value = line + key.size() + 1;
-        if (files) MergeFileLine(out, key, value, FindKey(noted.text, key));
+        if (files) MergeFileLine(out, key, value, FindKey(noted.text(), key));
         else out.add(line), out.end();
     }
-    for (const char* line = noted.text; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
-        if (KeyOf(line, key) && FindKey(out.text, key) == nullptr) out.add(line), out.end();
+    for (const char* line = noted.text(); line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
+        if (KeyOf(line, key) && FindKey(out.text(), key) == nullptr) out.add(line), out.end();
     }
 }
 
@@ -290,7 +271,7 @@ bool FullPath(const char* path, FixedText<MAX_PATH>& full)
 bool IsPackageFile(const char* path)
 {
     FixedText<MAX_PATH> full;
-    return FullPath(path, full) && (Ours(FindKey(Kept[FilesSection], full)) || Ours(FindKey(NotedFiles.text, full)));
+    return FullPath(path, full) && (Ours(FindKey(Kept[FilesSection], full)) || Ours(FindKey(NotedFiles.text(), full)));
 }
 
 bool KeepOriginal(const char* path, FixedText<MAX_PATH>& original)
@@ -328,9 +309,13 @@ bool FileStamp(const char* path, FixedText<32>& stamp)
     HANDLE search = FindFirstFileA(path, &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     FindClose(search);
-    FormatText(stamp, "%lu,%08lX%08lX", found.nFileSizeLow, found.ftLastWriteTime.dwHighDateTime,
-               found.ftLastWriteTime.dwLowDateTime);
+    FormatStamp(stamp, found.nFileSizeLow, found.ftLastWriteTime);
     return true;
+}
+
+void FormatStamp(FixedText<32>& stamp, DWORD size, const FILETIME& written)
+{
+    FormatText(stamp, "%lu,%08lX%08lX", size, written.dwHighDateTime, written.dwLowDateTime);
 }
 
 namespace {
@@ -377,7 +362,7 @@ void NoteFile(const char* path, const char* found, const char* original, const c
 void NoteFolder(const char* path, bool created)
 {
     FixedText<MAX_PATH> full;
-    if (!FullPath(path, full) || FindKey(NotedFolders.text, full) != nullptr) return;
+    if (!FullPath(path, full) || FindKey(NotedFolders.text(), full) != nullptr) return;
     NotedFolders.add(full), NotedFolders.add(created ? "=created" : "=found"), NotedFolders.end();
 }
 
@@ -395,10 +380,8 @@ void WriteFileRecord(bool completed)
         Lines files, folders;
         Merge(files, Kept[FilesSection], NotedFiles, true);
         Merge(folders, Kept[FoldersSection], NotedFolders, false);
-        WriteSection(path, FilesRecord, files.text);
-        WriteSection(path, FoldersRecord, folders.text);
-        files.clear();
-        folders.clear();
+        WriteSection(path, FilesRecord, files.text());
+        WriteSection(path, FoldersRecord, folders.text());
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
     }
     for (int s = 0; s < SectionCount; ++s) Free(s);

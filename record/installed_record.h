@@ -103,8 +103,9 @@ void WriteFileRecord(bool completed);
 bool FullPath(const char* path, FixedText<MAX_PATH>& full);
 
 // A file as it lies now, "size,time" as the record writes them; false when
-// there is no such file.
+// there is no such file. FormatStamp writes one from what a handle tells.
 bool FileStamp(const char* path, FixedText<32>& stamp);
+void FormatStamp(FixedText<32>& stamp, DWORD size, const FILETIME& written);
 
 // Whether two such stamps name one file as it was: the same size, and times
 // less than two seconds apart (a FAT disk keeps a file's time to the even

@@ -2,40 +2,13 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "shell/handles.h"
 
-LineBuffer::~LineBuffer()
-{
-    std::free(text_);
-}
-
-bool LineBuffer::append(const char* piece, std::size_t n)
-{
-    if (length_ + n + 1 > capacity_) {
-        std::size_t capacity = capacity_ != 0 ? capacity_ : 256;
-        while (capacity < length_ + n + 1) {
-            if (capacity > 0x10000000) return false;
-            capacity *= 2;
-        }
-        char* grown = static_cast<char*>(std::malloc(capacity));
-        if (grown == nullptr) return false;
-        if (length_ != 0) std::memcpy(grown, text_, length_);
-        std::free(text_);
-        text_ = grown;
-        capacity_ = capacity;
-    }
-    std::memcpy(text_ + length_, piece, n);
-    length_ += n;
-    text_[length_] = '\0';
-    return true;
-}
-
 // Read a character at a time, so that a stray zero byte is copied like any
 // other character instead of cutting the line.
-LineRead ReadLine(FILE* input, LineBuffer& line)
+LineRead ReadLine(FILE* input, TextBuffer& line)
 {
     line.clear();
     int c;
@@ -66,7 +39,7 @@ namespace {
 // not complete.
 bool CopyLines(FILE* input, FILE* output, LineEdit edit, void* state)
 {
-    LineBuffer line;
+    TextBuffer line;
     for (;;) {
         LineRead read = input != nullptr ? ReadLine(input, line) : LineRead::End;
         if (read == LineRead::Failed) return false;

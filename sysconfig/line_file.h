@@ -6,37 +6,13 @@
 #include <cstddef>
 #include <cstdio>
 
-// One line of a text file, whatever its length: a line is tested whole, so a
-// piece of a long line can never pass for the mouse line.
-class LineBuffer {
-public:
-    LineBuffer() = default;
-    LineBuffer(const LineBuffer&) = delete;
-    LineBuffer& operator=(const LineBuffer&) = delete;
-    ~LineBuffer();
-
-    const char* c_str() const { return text_ != nullptr ? text_ : ""; }
-    std::size_t length() const { return length_; }
-    void clear()
-    {
-        length_ = 0;
-        if (text_ != nullptr) text_[0] = '\0';
-    }
-
-    // False when the memory is not available; the line is then incomplete.
-    bool append(const char* piece, std::size_t n);
-
-private:
-    char* text_ = nullptr;
-    std::size_t length_ = 0;
-    std::size_t capacity_ = 0;
-};
+#include "shell/text_buffer.h"
 
 enum class LineRead { Line, End, Failed };
 
 // The next line with its newline (the last line of the file may lack one).
 // Text mode has turned CR LF into the newline and ends the input at Ctrl-Z.
-LineRead ReadLine(FILE* input, LineBuffer& line);
+LineRead ReadLine(FILE* input, TextBuffer& line);
 
 // What an edit does with one line (with its newline), and once more with a
 // null line after the last: it writes what the line becomes into out, or

@@ -95,7 +95,7 @@ int FindMouseLine(FixedText<256>& line)
     if (!WindowsPath(ini, "\\system.ini")) return 0;
     StdioFile input(std::fopen(ini, "rt"));
     if (!input) return 0;
-    LineBuffer read;
+    TextBuffer read;
     bool searching = false;
     while (ReadLine(input.get(), read) == LineRead::Line) {
         const char* text = read.c_str();

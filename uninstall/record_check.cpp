@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "install/copy_engine.h"
 #include "install/program_group.h"
 #include "record/installed_record.h"
 #include "shell/globals.h"
@@ -106,12 +107,11 @@ bool InRecordedFolder(const char* path)
 // Windows folders.
 bool PackageDestination(const char* path)
 {
-    for (int d = 0; d < DiskCount; ++d) {
-        for (int n = 0; n < Disks[d].FileCount; ++n) {
-            const FileEntry& entry = Disks[d].FirstEntry[n];
-            Path destination;
-            if (entry.Absolute && !entry.DestName.empty() && destination.assignWhole(entry.DestDir) &&
-                destination.appendWhole("\\") && destination.appendWhole(entry.DestName) &&
+    for (int d = 1; d <= DiskCount; ++d) {
+        for (int n = 1; n <= Disks[d - 1].FileCount; ++n) {
+            const FileEntry& entry = Disks[d - 1].FirstEntry[n - 1];
+            FixedText<256> destination;
+            if (entry.Absolute && !entry.DestName.empty() && BuildDestPath(destination, d, n) &&
                 lstrcmpiA(destination, path) == 0)
                 return true;
         }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "install/copy_engine.h"
 #include "record/installed_record.h"
 #include "shell/crc32.h"
 #include "shell/globals.h"
@@ -96,20 +97,14 @@ void PutBack(const char* path, const char* original, bool present, const char* s
 bool RecordedSum(const char* path, FixedText<32>& sum)
 {
     sum.clear();
-    for (int d = 0; d < DiskCount; ++d) {
-        for (int n = 0; n < Disks[d].FileCount; ++n) {
-            const FileEntry& entry = Disks[d].FirstEntry[n];
-            Path destination, full;
-            if (entry.DestName.empty() ||
-                !(entry.Absolute || (destination.assignWhole(InstallDir) && destination.appendWhole("\\"))) ||
-                !destination.appendWhole(entry.DestDir) || !destination.appendWhole("\\") ||
-                !destination.appendWhole(entry.DestName) || !FullPath(destination, full) || lstrcmpiA(full, path) != 0)
+    for (int d = 1; d <= DiskCount; ++d) {
+        for (int n = 1; n <= Disks[d - 1].FileCount; ++n) {
+            FixedText<256> destination, source;
+            Path full;
+            if (!BuildDestPath(destination, d, n) || !FullPath(destination, full) || lstrcmpiA(full, path) != 0 ||
+                !BuildSourcePath(source, d, n))
                 continue;
-            FixedText<64> key;
-            if (!entry.SourceDir.empty() && std::strcmp(entry.SourceDir, ".") != 0)
-                key.assign(entry.SourceDir).append("\\");
-            key.append(entry.SourceName);
-            GetPrivateProfileStringA("Checksums", key, "", sum.data(), sum.Capacity, Script());
+            GetPrivateProfileStringA("Checksums", ChecksumKey(source), "", sum.data(), sum.Capacity, Script());
             return !sum.empty();
         }
     }
