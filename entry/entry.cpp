@@ -114,6 +114,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     ProductName.clear();
     Instance = instance;
+    MouseBackEnabled = RestartWindows = SerialMouse = 1;
     if (!ProgramFileIntactOrTellUser()) return 0;
     ScreenWidth = static_cast<int16_t>(GetSystemMetrics(SM_CXSCREEN));
     ScreenHeight = static_cast<int16_t>(GetSystemMetrics(SM_CYSCREEN));

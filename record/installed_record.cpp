@@ -26,7 +26,7 @@ constexpr int FilesSection = 5, FoldersSection = 6;
 // SETUP.INF they came from.
 char* Kept[SectionCount];
 FixedText<MAX_PATH> KeptFrom;
-bool Restored = true;
+bool RecordTaken = false;  // kept and not yet restored
 
 // Lines in the form of a profile section, grown as they come: "key=value"
 // texts, each ended by a zero, and a second zero after the last (the
@@ -199,7 +199,7 @@ const char* FindKey(const char* lines, const char* key)
 
 void KeepInstalledRecord(const char* previousScript)
 {
-    Restored = false;
+    RecordTaken = true;
     NotedFiles.clear();
     NotedFolders.clear();
     KeptFrom.clear();
@@ -211,8 +211,8 @@ void KeepInstalledRecord(const char* previousScript)
 void RestoreInstalledRecord()
 {
     FixedText<MAX_PATH> path;
-    if (Restored || !InstalledScript(path)) return;
-    Restored = true;
+    if (!RecordTaken || !InstalledScript(path)) return;
+    RecordTaken = false;
     for (int s = 0; s < SectionCount; ++s) {
         if (s >= FilesSection) {
             WriteSection(path, RecordSections[s], nullptr);  // written at the end

@@ -10,13 +10,13 @@
 
 namespace {
 
-// Set until the end of the first paint, which dissolves the pictures in;
-// every later paint draws them at once.
-int32_t FirstPaint = 1;
+// Set from the backdrop's creation until the end of its first paint, which
+// dissolves the pictures in; every later paint draws them at once.
+int32_t FirstPaint;
 
 // The repaint areas that call for each picture. They are wider than the
 // pictures themselves; a repaint outside them leaves the picture alone.
-RECT TitleArea() { return RECT{20, 10, 320, 60}; }
+constexpr RECT TitleArea = {20, 10, 320, 60};
 RECT BannerArea() { return RECT{20, ScreenHeight - 60, 600, ScreenHeight - 10}; }
 
 bool Touches(const RECT& area, const RECT& repaint)
@@ -51,7 +51,7 @@ void Paint(HWND window)
 {
     PaintDC paint(window);
     PaintGradient(paint.get());
-    if (Touches(TitleArea(), paint.area())) DrawKeyedBitmap(paint.get(), IDB_TITLE, POINT{20, 10}, FirstPaint);
+    if (Touches(TitleArea, paint.area())) DrawKeyedBitmap(paint.get(), IDB_TITLE, POINT{20, 10}, FirstPaint);
     // OEM packages carry their own branding: no banner.
     if (OEM == 0 && Touches(BannerArea(), paint.area()))
         DrawKeyedBitmap(paint.get(), IDB_BANNER, POINT{20, ScreenHeight - 60}, FirstPaint);
@@ -70,6 +70,7 @@ int CreateBackdrop()
     backdropClass.lpszClassName = "SetupMain";
     RegisterClassA(&backdropClass);  // not examined: a class already registered serves as well
 
+    FirstPaint = 1;
     BackdropWindow = CreateWindowExA(0, "SetupMain", "Setup", WS_POPUP | WS_VISIBLE | WS_BORDER, CW_USEDEFAULT,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, Instance, nullptr);
     if (BackdropWindow == nullptr) return 0;

@@ -1,5 +1,7 @@
 // The process-wide values of the setup program. Each lives for the whole run
-// and is defined once, in globals.cpp, with its initial value.
+// and is defined once, in globals.cpp. All start as zero (the program has no
+// initialised data, which spares a section of the file); WinMain sets the
+// flags that start at 1.
 #ifndef SETUP_GLOBALS_H
 #define SETUP_GLOBALS_H
 

@@ -5,8 +5,8 @@
 const char* LoadText(StringId id)
 {
     static FixedText<256> buffers[4];
-    static int current = 3;  // so that the first call uses the first buffer
-    current = current < 3 ? current + 1 : 0;
+    static int current;
+    current = (current + 1) & 3;
     FixedText<256>& buffer = buffers[current];
     if (LoadStringA(Instance, id, buffer.data(), static_cast<int>(buffer.Capacity)) == 0) return nullptr;
     return buffer;
