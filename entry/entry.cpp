@@ -1,14 +1,17 @@
-// The program's entry: the two run modes and the page sequence of the full
-// installation.
+// The program's entry: the run modes (the wizard, the driver-only run and
+// the unattended installation) and the page sequence of the wizard.
 #include <windows.h>
 
 #include "install/setup_script.h"
+#include "entry/switches.h"
+#include "install/copy_engine.h"
 #include "pages/pages.h"
 #include "shell/backdrop.h"
 #include "shell/globals.h"
 #include "shell/page_runner.h"
 #include "shell/self_check.h"
 #include "shell/services.h"
+#include "shell/setup_log.h"
 #include "sysconfig/driver_registration.h"
 #include "sysconfig/system_ini.h"
 
@@ -17,8 +20,11 @@ namespace {
 bool LoadScriptOrTellUser()
 {
     ReadWindowsDirectory();
-    if (LoadSetupScript()) return true;
-    MessageBoxA(nullptr, LoadText(IDS_READ_ERROR), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    // The wizard runs without a script, on its defaults, as it always has;
+    // nobody sees the unattended run, which refuses to.
+    if (LoadSetupScript() && !(Unattended && GetFileAttributesA(SetupScriptPath()) == INVALID_FILE_ATTRIBUTES))
+        return true;
+    Tell(nullptr, LoadText(IDS_READ_ERROR), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 
@@ -45,34 +51,78 @@ int RunDriverOnly()
     // The registration refers to the directory the program was started from.
     InstallDir.assign(SetupDir);
     UpdateRegistry(0);
-    MessageBoxA(nullptr, LoadText(IDS_DRIVER_INSTALLED), MessageCaption, MB_OK | MB_ICONINFORMATION);
+    Tell(nullptr, LoadText(IDS_DRIVER_INSTALLED), MessageCaption, MB_OK | MB_ICONINFORMATION);
     ExitWindowsEx(EWX_REBOOT, 0);
     return 0;
 }
 
+// The mouse line of [386Enh] is switched to the standard device, and the
+// log gets it as it was and as it is. A system.ini that could not be edited
+// is left as it was; the user is told, for the Finish page speaks only of
+// the files. False then.
+bool SwitchSystemIni()
+{
+    FixedText<256> before, after;
+    FindMouseLine(before);
+    SystemIniSwitch done = UpdateSystemIni();
+    FindMouseLine(after);
+    LogLine("system.ini: \"%s\" is now \"%s\"%s", before.c_str(), after.c_str(),
+            done.deviceMoved ? ", VMOUSE.VXD is now VMOUSE.BAK" : "");
+    if (!done.lineSet)
+        Tell(BackdropWindow, LoadText(IDS_SYSTEM_INI_UNCHANGED), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    return done.lineSet;
+}
+
 int CompleteInstallation()
 {
-    // A system.ini that could not be edited is left as it was; the user is
-    // told, for the Finish page speaks only of the files.
-    if (!UpdateSystemIni().lineSet)
-        MessageBoxA(BackdropWindow, LoadText(IDS_SYSTEM_INI_UNCHANGED), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    SwitchSystemIni();
     RunPage("SETUP_END", FinishPageProc, IDD_FINISH);
     FreeInstallList();
     DestroyWindow(BackdropWindow);
     BackdropWindow = nullptr;
+    LogLine(RestartWindows == 1 ? "restart: now" : "restart: later, as the user chose");
     if (RestartWindows == 1) ExitWindowsEx(EWX_REBOOT, 0);
     return 0;
+}
+
+// Only the Windows 95/98 family sets bit 31 of the version.
+bool Windows9xOrTellUser()
+{
+    if ((GetVersion() & 0x80000000u) != 0) return true;
+    Tell(nullptr, LoadText(IDS_WIN9X_ONLY), "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+// The installation without a window: the wizard's checks and work, with the
+// folder and the mouse from the switches and every question answered as
+// Tell decides.
+int RunUnattended(const Switches& switches)
+{
+    if (!Windows9xOrTellUser()) return NotWindows9x;
+    if (!LoadScriptOrTellUser()) return Release(), ScriptUnreadable;
+    if (switches.mouse >= 0) SerialMouse = switches.mouse;
+    if (!switches.dir.empty()) InstallDir.assign(switches.dir);
+    if (uint16_t refused = TakeInstallDir()) {
+        Tell(nullptr, LoadText(refused), MessageCaption, MB_OK);
+        Release();
+        return refused == IDS_NO_FREE_SPACE ? NoSpace : FolderRefused;
+    }
+    CloseCompanionApplication();
+    InstallPackage(nullptr);
+    if (PageResult == PageCancel) return Release(), DiskMissing;  // the only stop nobody chose
+    int code = SwitchSystemIni() && SkippedCount == 0 ? Installed : Incomplete;
+    Release();
+    bool restart = switches.restart && code == Installed;
+    LogLine(restart ? "restart: now" : switches.restart ? "restart: no, the installation is incomplete" : "restart: no");
+    if (restart) ExitWindowsEx(EWX_REBOOT, 0);
+    return code;
 }
 
 enum class Page { Welcome, MouseType, Directory, Install };
 
 int RunFullInstall()
 {
-    // Only the Windows 95/98 family sets bit 31 of the version.
-    if ((GetVersion() & 0x80000000u) == 0) {
-        MessageBoxA(nullptr, LoadText(IDS_WIN9X_ONLY), "Warning", MB_OK | MB_ICONEXCLAMATION);
-        return 0;
-    }
+    if (!Windows9xOrTellUser()) return 0;
     if (!LoadScriptOrTellUser()) return 0;
     if (!CreateBackdrop()) return Release();
 
@@ -115,10 +165,26 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     ProductName.clear();
     Instance = instance;
     MouseBackEnabled = RestartWindows = SerialMouse = 1;
-    if (!ProgramFileIntactOrTellUser()) return 0;
     ScreenWidth = static_cast<int16_t>(GetSystemMetrics(SM_CXSCREEN));
     ScreenHeight = static_cast<int16_t>(GetSystemMetrics(SM_CYSCREEN));
     // Only the first two characters count: "-u" and anything after it.
-    if (commandLine[0] == '-' && commandLine[1] == 'u') return RunDriverOnly();
-    return RunFullInstall();
+    if (commandLine[0] == '-' && commandLine[1] == 'u') return ProgramFileIntactOrTellUser() ? RunDriverOnly() : 0;
+
+    Switches switches;
+    bool understood = ReadSwitches(commandLine, switches);
+    Unattended = switches.unattended;
+    if (!switches.log.empty()) OpenLog(switches.log);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LogLine("%04u-%02u-%02u %02u:%02u:%02u SETUP.EXE %s", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+            now.wSecond, commandLine);
+    int code = !ProgramFileIntactOrTellUser() ? ProgramDamaged
+               : !understood                  ? BadCommandLine
+               : Unattended                   ? RunUnattended(switches)
+                                              : RunFullInstall();
+    // The wizard's run ends with 0 whatever came of it, as it always has.
+    if (!Unattended) code = 0;
+    LogLine("exit code %d", code);
+    CloseLog();
+    return code;
 }

@@ -11,9 +11,11 @@
 #include "shell/globals.h"
 #include "shell/page_runner.h"
 #include "shell/services.h"
+#include "shell/setup_log.h"
 #include "sysconfig/driver_registration.h"
 
 LzFile SourceHandle;
+int SkippedCount;
 
 namespace {
 
@@ -38,7 +40,6 @@ struct Skipped {
     int16_t disk;
     int16_t entry;
 } SkippedFiles[ListedSkips];
-int SkippedCount = 0;
 
 // The length and sum the file in progress must give, as the script records
 // them ("length,CRC-32 in 8 hex digits"; empty when it records none), and
@@ -368,7 +369,7 @@ int AskAboutFile(HWND page, const char* destination, FileFailure failure)
     reason.assign(LoadText(ReasonText(failure)));
     FixedText<1024> text;
     FormatText(text, LoadText(IDS_FILE_FAILED), destination, reason.c_str());
-    return MessageBoxA(page, text, MessageCaption, MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION);
+    return Tell(page, text, MessageCaption, MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION);
 }
 
 void RememberSkipped(int disk, int entry)
@@ -400,7 +401,7 @@ void ListSkippedFiles(HWND page)
         FormatText(more, LoadText(IDS_AND_MORE), SkippedCount - ListedSkips);
         text.append("\n").append(more);
     }
-    MessageBoxA(page, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    Tell(page, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 // A disk is recognised by its first source file. While that file is missing
@@ -415,7 +416,7 @@ bool AskForDisk(HWND page, int disk)
     while (GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES) {
         FixedText<1024> text;
         FormatText(text, LoadText(IDS_INSERT_DISK), Disks[disk - 1].Label.c_str());
-        if (MessageBoxA(page, text, MessageCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+        if (Tell(page, text, MessageCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
             EndPage(page, PageCancel);
             return false;
         }
@@ -462,8 +463,9 @@ void CopyOneFile(Display& display, int disk, int entry)
         int answer = AskAboutFile(page, ReportedName(destination, disk, entry), failure);
         RedrawBar(display);
         if (answer == IDRETRY) continue;
-        if (answer == IDIGNORE) RememberSkipped(disk, entry);
-        else EndPage(page, PageCancel);
+        if (answer != IDIGNORE) return EndPage(page, PageCancel);
+        RememberSkipped(disk, entry);
+        LogLine("skipped %s: %s", ReportedName(destination, disk, entry), LoadText(ReasonText(failure)));
         return;
     }
 }
@@ -537,8 +539,9 @@ void CopyAllFiles(HWND page)
     SkippedCount = 0;
     std::free(Checksums);
     Checksums = ReadSection(SetupScriptPath(), "Checksums");
+    // The unattended run has no page and draws nothing.
     WindowDC dc(page);
-    Display display = {page, dc.get(), GetDlgItem(page, IDC_STATUS), GetDlgItem(page, IDC_PERCENT), {}, -1, 0};
+    Display display = {page, page != nullptr ? dc.get() : nullptr, GetDlgItem(page, IDC_STATUS), GetDlgItem(page, IDC_PERCENT), {}, -1, 0};
     for (int disk = 1; disk <= DiskCount && PageResult != PageCancel; ++disk) {
         if (disk > 1 && !AskForDisk(page, disk)) break;
         UpdateWindow(page);
@@ -551,6 +554,6 @@ void CopyAllFiles(HWND page)
     if (PageResult == PageCancel) return;
     ListSkippedFiles(page);
     ShowStatus(display, "Updating Registry...");
-    DelayMs(1000);
+    if (page != nullptr) DelayMs(1000);
     UpdateRegistry(1);
 }

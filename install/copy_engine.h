@@ -11,6 +11,10 @@
 // The source file open between OpenSourceFile and ExpandToDest.
 extern LzFile SourceHandle;
 
+// The files CopyAllFiles skipped, as the user chose or, in the unattended
+// run, as decided for a file that cannot be installed.
+extern int SkippedCount;
+
 // The five ways one file can fail.
 enum class FileFailure { None, SourceUnreadable, DestinationUnwritable, ExpansionIncomplete, MoveFailed, SourceDamaged };
 
@@ -20,7 +24,8 @@ enum class FileFailure { None, SourceUnreadable, DestinationUnwritable, Expansio
 // for the disk while that file is missing. A file that fails is reported,
 // and the user aborts, retries or skips it; skipped files are listed before
 // the registry is updated. Stops between files when the user cancels or
-// aborts (PageResult 0), and then registers nothing.
+// aborts (PageResult 0), and then registers nothing. Without a page (the
+// unattended run) it shows nothing.
 void CopyAllFiles(HWND page);
 
 // The two paths of entry n (from 1) of disk d (from 1), each part joined by

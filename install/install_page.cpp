@@ -10,6 +10,7 @@
 #include "shell/globals.h"
 #include "shell/page_runner.h"
 #include "shell/services.h"
+#include "shell/setup_log.h"
 #include "sysconfig/application_registration.h"
 #include "sysconfig/registry_values.h"
 #include "sysconfig/wininit.h"
@@ -71,8 +72,11 @@ void TellNotCompleted(HWND page)
     if (quitting) PostQuitMessage(static_cast<int>(quit.wParam));
 }
 
-void Install(HWND page)
+}  // namespace
+
+void InstallPackage(HWND page)
 {
+    LogLine("installing into %s for a %s mouse", InstallDir.c_str(), SerialMouse ? "serial" : "PS/2");
     UpdateWindow(page);
     FixedText<MAX_PATH> previous;
     KeepInstalledRecord(PreviousScript(previous) ? previous.c_str() : nullptr);
@@ -87,8 +91,6 @@ void Install(HWND page)
     if (IsWindow(page)) SendMessageA(page, WM_CLOSE, 0, 0);
 }
 
-}  // namespace
-
 LRESULT CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(message)) {
@@ -96,7 +98,7 @@ LRESULT CALLBACK InstallPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         SetUpPage(page, ScreenWidth, ScreenHeight);
         return 0;
     case WM_PAGE_INIT:
-        Install(page);
+        InstallPackage(page);
         return 0;
     case WM_COMMAND:
         // Its one button (id 1) cancels, and so does Esc.

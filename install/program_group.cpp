@@ -5,6 +5,7 @@
 #include "record/installed_record.h"
 #include "shell/globals.h"
 #include "shell/services.h"
+#include "shell/setup_log.h"
 
 namespace {
 
@@ -132,6 +133,6 @@ int CreateProgramGroup(HWND page)
     }
     if (made) return 1;
     // The shortcuts are a convenience: the installation goes on without them.
-    MessageBoxA(page, LoadText(IDS_GROUP_FAILED), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    Tell(page, LoadText(IDS_GROUP_FAILED), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
     return 0;
 }

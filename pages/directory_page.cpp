@@ -10,6 +10,7 @@
 #include "shell/globals.h"
 #include "shell/page_runner.h"
 #include "shell/services.h"
+#include "shell/setup_log.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr std::size_t MaxDirectory = 79;
 
 void Warn(HWND page, StringId text)
 {
-    MessageBoxA(page, LoadText(text), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    Tell(page, LoadText(text), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void InitDirectoryPage(HWND page)
@@ -40,26 +41,12 @@ bool FreeKilobytes(const char* root, uint64_t& kilobytes)
 void AcceptDirectory(HWND page)
 {
     PageResult = PageNext;
-
     // A longer text is refused rather than cut to another directory than
     // the one the page shows.
     char text[256] = "";
     GetDlgItemTextA(page, IDC_DIRECTORY, text, sizeof text);
     InstallDir.assign(text);
-    if (InstallDir.size() < 3 || InstallDir.size() > MaxDirectory || InstallDir[1] != ':' || InstallDir[2] != '\\')
-        return Warn(page, IDS_CANNOT_CREATE_DIR);
-
-    char root[4] = {static_cast<char>(std::toupper(static_cast<unsigned char>(InstallDir[0]))), ':', '\\', '\0'};
-    bool exists = DirectoryExists(InstallDir) != 0;
-    uint64_t freeKilobytes;
-    if (!FreeKilobytes(root, freeKilobytes)) return Warn(page, IDS_CANNOT_CREATE_DIR);
-    if (MinimumSpace > 0 && freeKilobytes < static_cast<uint64_t>(MinimumSpace))
-        return Warn(page, IDS_NO_FREE_SPACE);
-
-    // An existing directory is used as it is; otherwise only its last
-    // element is created.
-    if (!exists && !CreateDirectoryA(InstallDir, nullptr)) return Warn(page, IDS_CANNOT_CREATE_DIR);
-    InstallDirCreated = !exists;  // for the record: the uninstaller removes only what the installation made
+    if (StringId refused = TakeInstallDir()) return Warn(page, refused);
     SendMessageA(page, WM_CLOSE, 0, 0);
 }
 
@@ -70,6 +57,22 @@ void Browse(HWND page)
 }
 
 }  // namespace
+
+uint16_t TakeInstallDir()
+{
+    if (InstallDir.size() < 3 || InstallDir.size() > MaxDirectory || InstallDir[1] != ':' || InstallDir[2] != '\\')
+        return IDS_CANNOT_CREATE_DIR;
+    char root[4] = {static_cast<char>(std::toupper(static_cast<unsigned char>(InstallDir[0]))), ':', '\\', '\0'};
+    bool exists = DirectoryExists(InstallDir) != 0;
+    uint64_t freeKilobytes;
+    if (!FreeKilobytes(root, freeKilobytes)) return IDS_CANNOT_CREATE_DIR;
+    if (MinimumSpace > 0 && freeKilobytes < static_cast<uint64_t>(MinimumSpace)) return IDS_NO_FREE_SPACE;
+    // An existing directory is used as it is; otherwise only its last
+    // element is created.
+    if (!exists && !CreateDirectoryA(InstallDir, nullptr)) return IDS_CANNOT_CREATE_DIR;
+    InstallDirCreated = !exists;  // for the record: the uninstaller removes only what the installation made
+    return 0;
+}
 
 LRESULT CALLBACK DirectoryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {

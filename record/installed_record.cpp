@@ -8,6 +8,7 @@
 #include "shell/handles.h"
 #include "shell/text_buffer.h"
 #include "shell/services.h"
+#include "shell/setup_log.h"
 
 const char* const SystemIniRecord = "SystemIni";
 const char* const CreatedKeysRecord = "Created";
@@ -355,8 +356,12 @@ void NoteFile(const char* path, const char* found, const char* original, const c
     if (given != nullptr) stamp.assign(given);
     if ((given == nullptr && !FileStamp(path, stamp)) || !FullPath(path, full)) return;
     NotedFiles.add(full), NotedFiles.add("="), NotedFiles.add(found), NotedFiles.add(","), NotedFiles.add(stamp);
-    if (original != nullptr && *original != '\0') NotedFiles.add(","), NotedFiles.add(original);
+    bool kept = original != nullptr && *original != '\0';
+    if (kept) NotedFiles.add(","), NotedFiles.add(original);
     NotedFiles.end();
+    if (found[0] == 's') LogLine("identical, left %s", full.c_str());
+    else if (kept) LogLine("installed %s (the file there before is kept as %s)", full.c_str(), original);
+    else LogLine("installed %s", full.c_str());
 }
 
 void NoteFolder(const char* path, bool created)
@@ -364,6 +369,7 @@ void NoteFolder(const char* path, bool created)
     FixedText<MAX_PATH> full;
     if (!FullPath(path, full) || FindKey(NotedFolders.text(), full) != nullptr) return;
     NotedFolders.add(full), NotedFolders.add(created ? "=created" : "=found"), NotedFolders.end();
+    LogLine("folder %s %s", full.c_str(), created ? "created" : "found");
 }
 
 void WriteFileRecord(bool completed)

@@ -7,6 +7,7 @@
 #include "shell/globals.h"
 #include "shell/handles.h"
 #include "shell/services.h"
+#include "shell/setup_log.h"
 
 bool ProgramFileIntact()
 {
@@ -43,6 +44,6 @@ bool ProgramFileIntact()
 bool ProgramFileIntactOrTellUser()
 {
     if (ProgramFileIntact()) return true;
-    MessageBoxA(nullptr, LoadText(IDS_PROGRAM_DAMAGED), "Setup", MB_OK | MB_ICONSTOP);
+    Tell(nullptr, LoadText(IDS_PROGRAM_DAMAGED), "Setup", MB_OK | MB_ICONSTOP);
     return false;
 }

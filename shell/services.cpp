@@ -1,4 +1,5 @@
 #include "shell/services.h"
+#include "shell/setup_log.h"
 
 #include "shell/globals.h"
 
@@ -16,7 +17,7 @@ void ShowNotCompleted(HWND owner)
 {
     FixedText<256> text;
     text.assign(ProductName).append(LoadText(IDS_NOT_COMPLETED));
-    MessageBoxA(owner, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    Tell(owner, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 int DirectoryExists(const char* path)

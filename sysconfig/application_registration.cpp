@@ -108,6 +108,7 @@ void RegisterApplication()
         RecordCreatedKey(step.root, step.path, "empty");
         RegKey key = CreateRegistryKey(step.root, step.path);
         if (!key) continue;
+        LogKey(step.root, step.path);
         for (const Entry& value : step.values)
             if (value.data != nullptr) SetTextValue(key.get(), value.name, value.data);
     }

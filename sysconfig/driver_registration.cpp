@@ -95,6 +95,7 @@ void RegisterFoundDevice(const char* hardwareKey, const MouseType& type)
     RegKey device = OpenRegistryKey(HKEY_LOCAL_MACHINE, devicePath);
     MouseTypeName.assign(type.typeName);
     if (!device) return;
+    LogKey(HKEY_LOCAL_MACHINE, devicePath);
 
     Record("SubKey1", devicePath);
     FixedText<80> previous;
@@ -127,6 +128,7 @@ void RegisterRootEntry()
     RegKey entry = CreateRegistryKey(HKEY_LOCAL_MACHINE, RootEntry);
     MouseTypeName.assign("Serial");
     if (!entry) return;
+    LogKey(HKEY_LOCAL_MACHINE, RootEntry);
     SetTextValue(entry.get(), "Class", "Mouse");
     SetTextValue(entry.get(), "DeviceDesc", SerialName);
     SetTextValue(entry.get(), "Mfg", Mfg);
@@ -229,6 +231,7 @@ void UpdateMouseClassKey(const char* instance, const char* description, const ch
         CreateMouseClassKey(instance, description, infSection);
         return;
     }
+    LogKey(HKEY_LOCAL_MACHINE, path);
     const struct {
         const char* name;
         const char* value;
@@ -255,6 +258,7 @@ void CreateMouseClassKey(const char* instance, const char* description, const ch
     RecordCreatedKey(HKEY_LOCAL_MACHINE, path, "tree");
     RegKey key = CreateRegistryKey(HKEY_LOCAL_MACHINE, path);
     if (!key) return;
+    LogKey(HKEY_LOCAL_MACHINE, path);
     SetTextValue(key.get(), "DevLoader", "*vmouse");
     SetTextValue(key.get(), "MouseType", MouseTypeName);
     SetTextValue(key.get(), "MouseDriver", MouseDriver);

@@ -26,18 +26,22 @@ inline RegKey CreateRegistryKey(HKEY root, const char* path)
     return key;
 }
 
+// Every value the installation writes is written here, and logged with
+// what it held before, under the key the last LogKey named.
+void SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size);
+void LogKey(HKEY root, const char* path);
+
 // A text value with its terminator. A null name sets the key's unnamed value.
 inline void SetTextValue(HKEY key, const char* name, const char* text)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                   static_cast<DWORD>(std::strlen(text) + 1));
+    SetValue(key, name, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(std::strlen(text) + 1));
 }
 
 // The flag values are four zero bytes.
 inline void SetZeroFlags(HKEY key, const char* name)
 {
     static const BYTE zero[4] = {};
-    RegSetValueExA(key, name, 0, REG_BINARY, zero, sizeof zero);
+    SetValue(key, name, REG_BINARY, zero, sizeof zero);
 }
 
 // Reads a value into a text of N bytes. A value that is absent, unreadable

@@ -9,6 +9,7 @@
 #include <lzexpand.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -559,6 +560,166 @@ TEST_F(EndToEnd, WithoutChecksumsTheMediumInstallsAndADamagedProgramTouchesNothi
     EXPECT_EQ(EndedWith(0), RunSetup("", ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER)));
     ExpectFilesInstalled();
     ExpectApplicationRegistered();
+}
+
+namespace {
+
+// The robot's work during an unattended run: it looks for any window of the
+// program as long as the program runs, and names what it saw.
+std::function<void()> WatchForWindows(std::string& seen)
+{
+    return [&seen] {
+        const char* classes[] = {"SetupMain", "#32770", "SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR",
+                                 "SETUP_INSTALL", "SETUP_END"};
+        while (DrivenProgramRunning())
+            for (const char* name : classes)
+                if (WaitForWindow(name, nullptr, 0) != nullptr && seen.find(name) == std::string::npos)
+                    seen += std::string(name) + " ";
+    };
+}
+
+const char* const Log = "C:\\setup.log";
+
+// The log as lines; every line ends with CR LF.
+std::vector<std::string> LogLines()
+{
+    std::string text = ReadTextFile(Log);
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        EXPECT_TRUE(at > 0 && text[at - 1] == '\r') << "a line without CR at " << at;
+    EXPECT_TRUE(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n");
+    return LinesOf(text);
+}
+
+bool Logged(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+}  // namespace
+
+// SETUP.EXE /S refuses what the wizard refuses, and a medium without its
+// script; it changes nothing, shows nothing, and says why in its exit code
+// and its log.
+TEST_F(EndToEnd, UnattendedRefusalsChangeNothingAndTellTheirExitCode)
+{
+    const std::string script = std::string(Medium) + "\\SETUP.INF", original = ReadTextFile(script);
+    const struct {
+        const char* arguments;
+        DWORD code;
+        const char* logged;  // a line of the log, or null
+        const char* files;   // the script's file count of Disk1: "" no script, null as it is
+    } cases[] = {
+        {" /S /MOUSE=USB", 7, nullptr, nullptr},
+        {" /S /RESTART /NOW", 7, nullptr, nullptr},
+        {" /S /DIR=Zorva /LOG=C:\\setup.log", 4,
+         "message: Can not create directory ! The specified directory is either invalid or disk drive is write "
+         "protected. [OK]", nullptr},
+        {" /S /DIR=Q:\\Zorva /LOG=C:\\setup.log", 4, "exit code 4", nullptr},
+        {" /S /LOG=C:\\setup.log", 3, "message: SETUP.INF Reading error ! [OK]", ""},
+        {" /S /LOG=C:\\setup.log", 3, "exit code 3", "40000"},
+    };
+    for (const auto& c : cases) {
+        SeedPc("ps2");
+        DeleteFileA(Log);
+        if (c.files != nullptr && *c.files == '\0') DeleteFileA(script.c_str());
+        else if (c.files != nullptr) WritePrivateProfileStringA("FileCounts", "Disk1", c.files, script.c_str());
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
+        std::string windows;
+        EXPECT_EQ(EndedWith(c.code), RunSetup(c.arguments, WatchForWindows(windows))) << c.arguments;
+        WriteTextFile(script, original);
+        EXPECT_EQ("", windows) << c.arguments;
+        if (c.logged != nullptr) EXPECT_TRUE(Logged(LogLines(), c.logged)) << c.arguments << "\n" << ReadTextFile(Log);
+        ExpectNothingChanged();
+    }
+}
+
+// The unattended installation does what the wizard does, PS/2 and restart
+// later, with no window, and logs each step.
+TEST_F(EndToEnd, UnattendedInstallationIsTheWizardsWithoutAWindowAndLogsEachStep)
+{
+    SeedPc("ps2");
+    std::string windows;
+    EXPECT_EQ(EndedWith(0), RunSetup(" /s /log=C:\\setup.log", WatchForWindows(windows)));
+    EXPECT_EQ("", windows);
+    ExpectFilesInstalled();
+    ExpectApplicationRegistered();
+    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+    EXPECT_EQ("QX_PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfSection"));
+    EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
+    ExpectMouseDeviceSwitched();
+    EXPECT_FALSE(restart_.requested());
+
+    std::vector<std::string> lines = LogLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(std::string::npos, lines[0].find(" SETUP.EXE /s /log=C:\\setup.log")) << lines[0];
+    for (const char* line : {
+             "installing into C:\\Program Files\\Zorva for a PS/2 mouse",
+             "folder C:\\Program Files\\Zorva created",
+             "installed C:\\Program Files\\Zorva\\QXMAIN.EXE",
+             "registry HKLM\\Enum\\BIOS\\*PNP0F13\\0C",
+             "  DeviceDesc = \"Zorva PS/2 Wheel Mouse\" (was \"Standard PS/2 Port Mouse\")",
+             "  ConfigFlags = 00000000 (was 00000000)",
+             "registry HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+             "  Rollvane = \"\"C:\\Program Files\\Zorva\\QXMAIN.EXE\" -startup\" (was none)",
+             "restart: no",
+             "exit code 0",
+         })
+        EXPECT_TRUE(Logged(lines, line)) << line << "\n" << ReadTextFile(Log);
+    EXPECT_TRUE(Logged(lines, "installed " + WindowsDirectory() + "\\INF\\QXMOUSE.INF"));
+    EXPECT_EQ("exit code 0", lines.back());
+}
+
+// Another folder with a blank, a serial mouse and the restart, switches in
+// any case; then a file that cannot be installed is skipped, counted in
+// the exit code and logged with its reason, and /RESTART holds back; then a
+// disk of the medium that is not there fails the run.
+TEST_F(EndToEnd, UnattendedSwitchesASkippedFileAndAMissingDisk)
+{
+    const std::string folder = "C:\\Some Folder";
+    SeedPc("serial");
+    std::string windows;
+    const std::string switches = " /S /mouse=SERIAL /DIR=\"" + folder + "\" /Restart";
+    EXPECT_EQ(EndedWith(0), RunSetup(switches.c_str(), WatchForWindows(windows)));
+    EXPECT_EQ("", windows);
+    EXPECT_TRUE(FileExists(folder + "\\QXMAIN.EXE"));
+    EXPECT_EQ("\"" + folder + "\\QXMAIN.EXE\" -startup",
+              TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
+    EXPECT_EQ("Zorva Serial Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, SerialDevice, "DeviceDesc"));
+    EXPECT_EQ("Serial", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
+    EXPECT_TRUE(restart_.requested());
+
+    const std::string readme = std::string(Installed) + "\\README.TXT";
+    CreateDirectoryA("C:\\Program Files", nullptr);
+    CreateDirectoryA(Installed, nullptr);
+    WriteTextFile(readme, "old");
+    SetFileAttributesA(readme.c_str(), FILE_ATTRIBUTE_READONLY);
+    SeedPc("ps2");
+    restart_.reset();
+    DeleteFileA(Log);
+    EXPECT_EQ(EndedWith(1), RunSetup(" /S /RESTART /LOG=C:\\setup.log", WatchForWindows(windows)));
+    EXPECT_EQ("", windows);
+    EXPECT_EQ("old", ReadTextFile(readme));
+    EXPECT_TRUE(FileExists(std::string(Installed) + "\\HELP\\USING.TXT")) << "the files after it";
+    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+    EXPECT_FALSE(restart_.requested());
+    std::vector<std::string> lines = LogLines();
+    for (const std::string line : {
+             "skipped " + std::string(Installed) + "\\.\\README.TXT: The file cannot be written there. It may be "
+             "read-only or in use, its folder may not exist, or the disk may be write-protected.",
+             std::string("restart: no, the installation is incomplete"),
+             std::string("exit code 1"),
+         })
+        EXPECT_TRUE(Logged(lines, line)) << line << "\n" << ReadTextFile(Log);
+
+    // The first of three floppies, in a folder without the other two.
+    CopyTree(WindowsPathOf(FLOPPIES_UNIX_PATH) + "\\DISK1", "C:\\floppy1");
+    SeedPc("ps2");
+    EXPECT_EQ(EndedWith(6), RunSetup(" /S /DIR=C:\\Floppy /LOG=C:\\setup.log", WatchForWindows(windows),
+                                     "C:\\floppy1\\SETUP.EXE"));
+    EXPECT_EQ("", windows);
+    EXPECT_TRUE(Logged(LogLines(), "message: Please insert 'Zorva Wheel Mouse Disk 2' into your disk drive ! [Cancel]"))
+        << ReadTextFile(Log);
+    EXPECT_EQ("Standard PS/2 Port Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
 }
 
 // How a driven program ended is told apart, so a test never reports a
