@@ -562,6 +562,55 @@ TEST_F(EndToEnd, WithoutChecksumsTheMediumInstallsAndADamagedProgramTouchesNothi
     ExpectApplicationRegistered();
 }
 
+// A user without a mouse: every step by keyboard, each key delivered to the
+// control that has the focus and read by the program's own message loop.
+TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
+{
+    SeedPc("ps2");
+    std::string missed;  // the steps that did not come as a keyboard user expects
+    auto expect = [&missed](bool done, const char* step) {
+        if (!done) missed += std::string(step) + "; ";
+    };
+    auto focusIs = [](HWND page, int id) {
+        return WaitUntil([&] { return GetDlgCtrlID(FocusedControl(page)) == id; }, 10000);
+    };
+    auto checked = [](HWND page, int id) {
+        return WaitUntil([&] { return IsDlgButtonChecked(page, id) == BST_CHECKED; }, 10000);
+    };
+    EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
+        HWND welcome = WaitForPage("SETUP_BEGIN");
+        expect(focusIs(welcome, IDOK), "Next has the focus on Welcome");
+        Type(welcome, VK_RETURN);
+        HWND mouse = WaitForPage("SETUP_SELMOUSE");
+        Type(mouse, VK_TAB);
+        Type(mouse, VK_TAB);
+        expect(focusIs(mouse, IDC_PS2_MOUSE), "Tab reaches the chosen mouse");
+        Type(mouse, VK_UP);
+        expect(checked(mouse, IDC_SERIAL_MOUSE), "Up chooses Serial");
+        Type(mouse, VK_DOWN);
+        expect(checked(mouse, IDC_PS2_MOUSE), "Down chooses PS/2 again");
+        Type(mouse, VK_RETURN);
+        HWND directory = WaitForPage("SETUP_SELDIR");
+        Type(directory, 'R', true);
+        HWND browse = WaitForWindow("#32770", nullptr);
+        expect(browse != nullptr && Settled(browse), "Alt+R opens Browse");
+        if (browse != nullptr) Type(browse, VK_ESCAPE);
+        expect(browse != nullptr && WaitForGone(browse), "Esc closes Browse");
+        Type(directory, VK_RETURN);
+        HWND finish = WaitForPage("SETUP_END", 60000);
+        Type(finish, VK_TAB);
+        expect(focusIs(finish, IDC_RESTART_NOW), "Tab reaches the restart choice");
+        Type(finish, VK_DOWN);
+        expect(checked(finish, IDC_RESTART_LATER), "Down chooses restart later");
+        Type(finish, VK_RETURN);
+    }));
+    EXPECT_EQ("", missed);
+    ExpectFilesInstalled();
+    EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
+    ExpectMouseDeviceSwitched();
+    EXPECT_FALSE(restart_.requested());
+}
+
 namespace {
 
 // The robot's work during an unattended run: it looks for any window of the
@@ -670,7 +719,7 @@ TEST_F(EndToEnd, UnattendedInstallationIsTheWizardsWithoutAWindowAndLogsEachStep
 }
 
 // Another folder with a blank, a serial mouse and the restart, switches in
-// any case; then a file that cannot be installed is skipped, counted in
+// any case, and a log that cannot be written; then a file that cannot be installed is skipped, counted in
 // the exit code and logged with its reason, and /RESTART holds back; then a
 // disk of the medium that is not there fails the run.
 TEST_F(EndToEnd, UnattendedSwitchesASkippedFileAndAMissingDisk)
@@ -678,7 +727,7 @@ TEST_F(EndToEnd, UnattendedSwitchesASkippedFileAndAMissingDisk)
     const std::string folder = "C:\\Some Folder";
     SeedPc("serial");
     std::string windows;
-    const std::string switches = " /S /mouse=SERIAL /DIR=\"" + folder + "\" /Restart";
+    const std::string switches = " /S /mouse=SERIAL /DIR=\"" + folder + "\" /Restart /LOG=Q:\\nowhere\\setup.log";
     EXPECT_EQ(EndedWith(0), RunSetup(switches.c_str(), WatchForWindows(windows)));
     EXPECT_EQ("", windows);
     EXPECT_TRUE(FileExists(folder + "\\QXMAIN.EXE"));
