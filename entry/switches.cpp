@@ -23,16 +23,23 @@ bool NextWord(const char*& p, FixedText<MAX_PATH + 8>& word)
     return fits;
 }
 
-// Whether word begins with name (upper case), in any case; value is what
-// follows it.
-bool Matches(const char* word, const char* name, const char*& value)
+// The switches, in upper case: the first four are whole words, the last
+// two take the rest of the word as their value.
+const char* const Names[] = {"/S", "/RESTART", "/MOUSE=PS2", "/MOUSE=SERIAL", "/DIR=", "/LOG="};
+enum { Unattended, Restart, Ps2, Serial, Dir, Log, Unknown };
+
+// Which switch word is, and where its value begins.
+int SwitchOf(const char* word, const char*& value)
 {
-    for (; *name != '\0'; ++name, ++word) {
-        char c = *word >= 'a' && *word <= 'z' ? static_cast<char>(*word - 'a' + 'A') : *word;
-        if (c != *name) return false;
+    for (int k = 0; k < Unknown; ++k) {
+        if (k < Dir && lstrcmpiA(word, Names[k]) == 0) return k;
+        // "/DIR=" and "/LOG=", in any case, and something after them.
+        const char* name = Names[k];
+        value = word;
+        while (*name != '\0' && (*value == *name || (*value ^ 0x20) == *name)) ++name, ++value;
+        if (k >= Dir && *name == '\0' && *value != '\0') return k;
     }
-    value = word;
-    return true;
+    return Unknown;
 }
 
 }  // namespace
@@ -45,15 +52,15 @@ bool ReadSwitches(const char* commandLine, Switches& switches)
     const char* p = commandLine;
     for (bool first = true; *p != '\0'; first = false) {
         bool whole = NextWord(p, word);
-        const char* value;
         if (word.empty() && *p == '\0') break;  // blanks at the end
-        if (whole && first && Matches(word, "/S", value) && *value == '\0') switches.unattended = true;
-        else if (whole && Matches(word, "/LOG=", value) && *value != '\0') whole = switches.log.assignWhole(value);
+        const char* value = nullptr;
+        int which = whole ? SwitchOf(word, value) : Unknown;
+        if (which == Unattended && first) switches.unattended = true;
+        else if (which == Log) whole = switches.log.assignWhole(value);
         else if (!switches.unattended) continue;  // the wizard takes only /LOG
-        else if (whole && Matches(word, "/DIR=", value) && *value != '\0') whole = switches.dir.assignWhole(value);
-        else if (whole && Matches(word, "/MOUSE=", value))
-            whole = (switches.mouse = lstrcmpiA(value, "PS2") == 0 ? 0 : lstrcmpiA(value, "SERIAL") == 0 ? 1 : -1) >= 0;
-        else if (whole && Matches(word, "/RESTART", value) && *value == '\0') switches.restart = true;
+        else if (which == Restart) switches.restart = true;
+        else if (which == Ps2 || which == Serial) switches.mouse = which - Ps2;
+        else if (which == Dir) whole = switches.dir.assignWhole(value);
         else whole = false;
         if (!whole && switches.unattended) return false;
     }

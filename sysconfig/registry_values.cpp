@@ -13,12 +13,12 @@ void Describe(FixedText<600>& out, DWORD type, const BYTE* data, DWORD size)
         out.assign("\"").append(reinterpret_cast<const char*>(data)).append("\"");
         return;
     }
-    out.clear();
-    for (DWORD i = 0; i < size && i < 64; ++i) {
-        FixedText<4> digits;
-        FormatText(digits, "%02X", data[i]);
-        out.append(digits);
+    std::size_t i = 0;
+    for (; i < size && i < 64; ++i) {
+        out[2 * i] = "0123456789ABCDEF"[data[i] >> 4];
+        out[2 * i + 1] = "0123456789ABCDEF"[data[i] & 15];
     }
+    out[2 * i] = '\0';
 }
 
 }  // namespace
