@@ -562,55 +562,6 @@ TEST_F(EndToEnd, WithoutChecksumsTheMediumInstallsAndADamagedProgramTouchesNothi
     ExpectApplicationRegistered();
 }
 
-// A user without a mouse: every step by keyboard, each key delivered to the
-// control that has the focus and read by the program's own message loop.
-TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
-{
-    SeedPc("ps2");
-    std::string missed;  // the steps that did not come as a keyboard user expects
-    auto expect = [&missed](bool done, const char* step) {
-        if (!done) missed += std::string(step) + "; ";
-    };
-    auto focusIs = [](HWND page, int id) {
-        return WaitUntil([&] { return GetDlgCtrlID(FocusedControl(page)) == id; }, 10000);
-    };
-    auto checked = [](HWND page, int id) {
-        return WaitUntil([&] { return IsDlgButtonChecked(page, id) == BST_CHECKED; }, 10000);
-    };
-    EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
-        HWND welcome = WaitForPage("SETUP_BEGIN");
-        expect(focusIs(welcome, IDOK), "Next has the focus on Welcome");
-        Type(welcome, VK_RETURN);
-        HWND mouse = WaitForPage("SETUP_SELMOUSE");
-        Type(mouse, VK_TAB);
-        Type(mouse, VK_TAB);
-        expect(focusIs(mouse, IDC_PS2_MOUSE), "Tab reaches the chosen mouse");
-        Type(mouse, VK_UP);
-        expect(checked(mouse, IDC_SERIAL_MOUSE), "Up chooses Serial");
-        Type(mouse, VK_DOWN);
-        expect(checked(mouse, IDC_PS2_MOUSE), "Down chooses PS/2 again");
-        Type(mouse, VK_RETURN);
-        HWND directory = WaitForPage("SETUP_SELDIR");
-        Type(directory, 'R', true);
-        HWND browse = WaitForWindow("#32770", nullptr);
-        expect(browse != nullptr && Settled(browse), "Alt+R opens Browse");
-        if (browse != nullptr) Type(browse, VK_ESCAPE);
-        expect(browse != nullptr && WaitForGone(browse), "Esc closes Browse");
-        Type(directory, VK_RETURN);
-        HWND finish = WaitForPage("SETUP_END", 60000);
-        Type(finish, VK_TAB);
-        expect(focusIs(finish, IDC_RESTART_NOW), "Tab reaches the restart choice");
-        Type(finish, VK_DOWN);
-        expect(checked(finish, IDC_RESTART_LATER), "Down chooses restart later");
-        Type(finish, VK_RETURN);
-    }));
-    EXPECT_EQ("", missed);
-    ExpectFilesInstalled();
-    EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
-    ExpectMouseDeviceSwitched();
-    EXPECT_FALSE(restart_.requested());
-}
-
 namespace {
 
 // The robot's work during an unattended run: it looks for any window of the
@@ -645,6 +596,61 @@ bool Logged(const std::vector<std::string>& lines, const std::string& line)
 }
 
 }  // namespace
+
+// A user without a mouse: every step by keyboard, each key delivered to the
+// control that has the focus and read by the program's own message loop.
+TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
+{
+    SeedPc("ps2");
+    std::string missed;  // the steps that did not come as a keyboard user expects
+    auto expect = [&missed](bool done, const char* step) {
+        if (!done) missed += std::string(step) + "; ";
+    };
+    auto focusIs = [](HWND page, int id) {
+        return WaitUntil([&] { return GetDlgCtrlID(FocusedControl(page)) == id; }, 10000);
+    };
+    auto checked = [](HWND page, int id) {
+        return WaitUntil([&] { return IsDlgButtonChecked(page, id) == BST_CHECKED; }, 10000);
+    };
+    EXPECT_EQ(EndedWith(0), RunSetup(" /LOG=C:\\setup.log", [&] {
+        HWND welcome = WaitForPage("SETUP_BEGIN");
+        expect(focusIs(welcome, IDOK), "Next has the focus on Welcome");
+        Type(welcome, VK_RETURN);
+        HWND mouse = WaitForPage("SETUP_SELMOUSE");
+        Type(mouse, VK_TAB);
+        Type(mouse, VK_TAB);
+        expect(focusIs(mouse, IDC_PS2_MOUSE), "Tab reaches the chosen mouse");
+        Type(mouse, VK_UP);
+        expect(checked(mouse, IDC_SERIAL_MOUSE), "Up chooses Serial");
+        Type(mouse, VK_DOWN);
+        expect(checked(mouse, IDC_PS2_MOUSE), "Down chooses PS/2 again");
+        Type(mouse, VK_RETURN);
+        HWND directory = WaitForPage("SETUP_SELDIR");
+        Type(directory, 'R', true);
+        HWND browse = WaitForWindow("#32770", nullptr);
+        expect(browse != nullptr && Settled(browse), "Alt+R opens Browse");
+        if (browse != nullptr) Type(browse, VK_ESCAPE);
+        expect(browse != nullptr && WaitForGone(browse), "Esc closes Browse");
+        Type(directory, VK_RETURN);
+        HWND finish = WaitForPage("SETUP_END", 60000);
+        Type(finish, VK_TAB);
+        expect(focusIs(finish, IDC_RESTART_NOW), "Tab reaches the restart choice");
+        Type(finish, VK_DOWN);
+        expect(checked(finish, IDC_RESTART_LATER), "Down chooses restart later");
+        Type(finish, VK_RETURN);
+    }));
+    EXPECT_EQ("", missed);
+    ExpectFilesInstalled();
+    EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
+    ExpectMouseDeviceSwitched();
+    EXPECT_FALSE(restart_.requested());
+    // The wizard writes the log too.
+    std::vector<std::string> lines = LogLines();
+    for (const char* line : {"installed C:\\Program Files\\Zorva\\QXMAIN.EXE", "restart: later, as the user chose"})
+        EXPECT_TRUE(Logged(lines, line)) << line << "\n" << ReadTextFile(Log);
+    EXPECT_EQ("exit code 0", lines.back());
+}
+
 
 // SETUP.EXE /S refuses what the wizard refuses, and a medium without its
 // script; it changes nothing, shows nothing, and says why in its exit code
