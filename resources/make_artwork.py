@@ -70,12 +70,13 @@ def rle_rows(rows, bpp):
     An encoded run is a count and a byte: in RLE8 the byte is one index,
     repeated; in RLE4 it holds two, which the run alternates (high nibble
     first), so a two-colour dither pattern is one run too. Absolute mode
-    (0, count, the pixels packed, padded to a 16-bit boundary) takes the
-    stretches where runs are short. Each row ends with 0 0, the last with
-    0 1 (end of bitmap).
+    (0, count of 3 or more, the pixels packed, padded to a 16-bit boundary)
+    takes the stretches where runs are short. Each row is split into runs
+    and stretches at the least cost in bytes (a shortest path over the
+    row's pixels), and ends with 0 0, the last with 0 1 (end of bitmap).
     """
     def run_at(row, x):
-        # Pixels from x that one encoded run covers, at most 255.
+        # Pixels from x that one encoded run covers, at most 255, and its byte.
         a = row[x]
         b = a if bpp == 8 or x + 1 >= len(row) else row[x + 1]
         n = 1
@@ -91,24 +92,28 @@ def rle_rows(rows, bpp):
             data = bytes(pairs[i] << 4 | pairs[i + 1] for i in range(0, len(pairs), 2))
         return data + b"\0" * (len(data) % 2)
 
-    worth = 3 if bpp == 8 else 4   # a shorter run is cheaper inside an absolute stretch
+    def stretch_cost(n):
+        data = n if bpp == 8 else (n + 1) // 2
+        return 2 + data + data % 2
+
     out = bytearray()
     for row in reversed(rows):
+        width = len(row)
+        # cost[x]: the fewest bytes for the pixels from x to the row's end;
+        # step[x]: how many pixels the first piece takes, and whether a run.
+        cost = [0] * (width + 1)
+        step = [None] * width
+        for x in range(width - 1, -1, -1):
+            cost[x], k = min((2 + cost[x + k], k) for k in range(1, run_at(row, x)[0] + 1))
+            step[x] = (k, True)
+            for k in range(3, min(255, width - x) + 1):
+                if stretch_cost(k) + cost[x + k] < cost[x]:
+                    cost[x], step[x] = stretch_cost(k) + cost[x + k], (k, False)
         x = 0
-        while x < len(row):
-            n, value = run_at(row, x)
-            if n >= worth or x + n == len(row):
-                out += bytes((n, value))
-                x += n
-                continue
-            start = x
-            while x < len(row) and x - start < 255 and run_at(row, x)[0] < worth * 2:
-                x += 1
-            if x - start >= 3:
-                out += bytes((0, x - start)) + packed(row[start:x])
-            else:
-                x = start + run_at(row, start)[0]
-                out += bytes((x - start, run_at(row, start)[1]))
+        while x < width:
+            k, run = step[x]
+            out += bytes((k, run_at(row, x)[1])) if run else bytes((0, k)) + packed(row[x:x + k])
+            x += k
         out += b"\0\0"
     out[-1] = 1
     return bytes(out)
