@@ -24,7 +24,6 @@ VGA = [
     (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 ]
 BLACK, NAVY, SILVER, GREY, BLUE, MAGENTA, WHITE = 0, 4, 7, 8, 12, 13, 15
-TEAL, CYAN = 6, 14
 
 BAYER8 = [
     [0, 32, 8, 40, 2, 34, 10, 42], [48, 16, 56, 24, 50, 18, 58, 26],
@@ -399,36 +398,6 @@ def setup_icon():
     return icon_rows(img)
 
 
-def disk_icon():
-    """A 3.5-inch diskette."""
-    img, d = icon_canvas()
-    d.polygon([(3, 2), (27, 2), (29, 4), (29, 29), (3, 29)], fill=NAVY, outline=BLACK)
-    d.rectangle([9, 3, 23, 11], fill=SILVER, outline=GREY)
-    d.rectangle([18, 4, 21, 10], fill=NAVY)
-    d.rectangle([7, 15, 25, 28], fill=WHITE, outline=GREY)
-    for y in (18, 21, 24):
-        d.line([(9, y), (23, y)], fill=BLUE)
-    d.point([(4, 27), (28, 27)], fill=BLACK)
-    return icon_rows(img)
-
-
-def computer_icon():
-    """A desktop computer: monitor with a blue screen on a flat system unit."""
-    img, d = icon_canvas()
-    d.rectangle([5, 1, 27, 19], fill=SILVER, outline=BLACK)
-    d.line([(6, 2), (26, 2)], fill=WHITE)
-    d.line([(6, 2), (6, 18)], fill=WHITE)
-    d.rectangle([8, 4, 24, 16], fill=BLUE, outline=GREY)
-    d.rectangle([9, 12, 23, 15], fill=NAVY)
-    d.line([(10, 6), (14, 6)], fill=CYAN)
-    d.rectangle([12, 20, 20, 22], fill=GREY, outline=BLACK)
-    d.rectangle([1, 23, 30, 30], fill=SILVER, outline=BLACK)
-    d.line([(2, 24), (29, 24)], fill=WHITE)
-    d.rectangle([18, 26, 27, 27], fill=BLACK)
-    d.point([(4, 27), (6, 27)], fill=TEAL)
-    return icon_rows(img)
-
-
 def main():
     os.makedirs(ART, exist_ok=True)
     write_bmp("side.bmp", side_picture(), VGA, 4)
@@ -438,8 +407,6 @@ def main():
         rows, colours = mouse_picture(serial)
         write_bmp(name, rows, colours, 8)
     write_ico("setup.ico", setup_icon())
-    write_ico("disk.ico", disk_icon())
-    write_ico("computer.ico", computer_icon())
 
 
 if __name__ == "__main__":
