@@ -298,7 +298,7 @@ def title():
 
 
 def banner():
-    return lettering(490, 43, "Smooth scrolling at your fingertips", "DejaVuSans-Oblique.ttf", None, 18)
+    return lettering(490, 43, "Smooth scrolling at your fingertips", "DejaVuSans-Oblique.ttf", None, 17)
 
 
 # The mouse pictures' colours: enough for their soft edges; fewer make
