@@ -24,7 +24,6 @@ VGA = [
     (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 ]
 BLACK, NAVY, SILVER, GREY, BLUE, MAGENTA, WHITE = 0, 4, 7, 8, 12, 13, 15
-TEAL, CYAN = 6, 14
 
 BAYER8 = [
     [0, 32, 8, 40, 2, 34, 10, 42], [48, 16, 56, 24, 50, 18, 58, 26],
@@ -70,12 +69,13 @@ def rle_rows(rows, bpp):
     An encoded run is a count and a byte: in RLE8 the byte is one index,
     repeated; in RLE4 it holds two, which the run alternates (high nibble
     first), so a two-colour dither pattern is one run too. Absolute mode
-    (0, count, the pixels packed, padded to a 16-bit boundary) takes the
-    stretches where runs are short. Each row ends with 0 0, the last with
-    0 1 (end of bitmap).
+    (0, count of 3 or more, the pixels packed, padded to a 16-bit boundary)
+    takes the stretches where runs are short. Each row is split into runs
+    and stretches at the least cost in bytes (a shortest path over the
+    row's pixels), and ends with 0 0, the last with 0 1 (end of bitmap).
     """
     def run_at(row, x):
-        # Pixels from x that one encoded run covers, at most 255.
+        # Pixels from x that one encoded run covers, at most 255, and its byte.
         a = row[x]
         b = a if bpp == 8 or x + 1 >= len(row) else row[x + 1]
         n = 1
@@ -91,24 +91,28 @@ def rle_rows(rows, bpp):
             data = bytes(pairs[i] << 4 | pairs[i + 1] for i in range(0, len(pairs), 2))
         return data + b"\0" * (len(data) % 2)
 
-    worth = 3 if bpp == 8 else 4   # a shorter run is cheaper inside an absolute stretch
+    def stretch_cost(n):
+        data = n if bpp == 8 else (n + 1) // 2
+        return 2 + data + data % 2
+
     out = bytearray()
     for row in reversed(rows):
+        width = len(row)
+        # cost[x]: the fewest bytes for the pixels from x to the row's end;
+        # step[x]: how many pixels the first piece takes, and whether a run.
+        cost = [0] * (width + 1)
+        step = [None] * width
+        for x in range(width - 1, -1, -1):
+            cost[x], k = min((2 + cost[x + k], k) for k in range(1, run_at(row, x)[0] + 1))
+            step[x] = (k, True)
+            for k in range(3, min(255, width - x) + 1):
+                if stretch_cost(k) + cost[x + k] < cost[x]:
+                    cost[x], step[x] = stretch_cost(k) + cost[x + k], (k, False)
         x = 0
-        while x < len(row):
-            n, value = run_at(row, x)
-            if n >= worth or x + n == len(row):
-                out += bytes((n, value))
-                x += n
-                continue
-            start = x
-            while x < len(row) and x - start < 255 and run_at(row, x)[0] < worth * 2:
-                x += 1
-            if x - start >= 3:
-                out += bytes((0, x - start)) + packed(row[start:x])
-            else:
-                x = start + run_at(row, start)[0]
-                out += bytes((x - start, run_at(row, start)[1]))
+        while x < width:
+            k, run = step[x]
+            out += bytes((k, run_at(row, x)[1])) if run else bytes((0, k)) + packed(row[x:x + k])
+            x += k
         out += b"\0\0"
     out[-1] = 1
     return bytes(out)
@@ -294,7 +298,7 @@ def title():
 
 
 def banner():
-    return lettering(490, 43, "Smooth scrolling at your fingertips", "DejaVuSans-Oblique.ttf", None, 18)
+    return lettering(490, 43, "Smooth scrolling at your fingertips", "DejaVuSans-Oblique.ttf", None, 17)
 
 
 # The mouse pictures' colours: enough for their soft edges; fewer make
@@ -394,36 +398,6 @@ def setup_icon():
     return icon_rows(img)
 
 
-def disk_icon():
-    """A 3.5-inch diskette."""
-    img, d = icon_canvas()
-    d.polygon([(3, 2), (27, 2), (29, 4), (29, 29), (3, 29)], fill=NAVY, outline=BLACK)
-    d.rectangle([9, 3, 23, 11], fill=SILVER, outline=GREY)
-    d.rectangle([18, 4, 21, 10], fill=NAVY)
-    d.rectangle([7, 15, 25, 28], fill=WHITE, outline=GREY)
-    for y in (18, 21, 24):
-        d.line([(9, y), (23, y)], fill=BLUE)
-    d.point([(4, 27), (28, 27)], fill=BLACK)
-    return icon_rows(img)
-
-
-def computer_icon():
-    """A desktop computer: monitor with a blue screen on a flat system unit."""
-    img, d = icon_canvas()
-    d.rectangle([5, 1, 27, 19], fill=SILVER, outline=BLACK)
-    d.line([(6, 2), (26, 2)], fill=WHITE)
-    d.line([(6, 2), (6, 18)], fill=WHITE)
-    d.rectangle([8, 4, 24, 16], fill=BLUE, outline=GREY)
-    d.rectangle([9, 12, 23, 15], fill=NAVY)
-    d.line([(10, 6), (14, 6)], fill=CYAN)
-    d.rectangle([12, 20, 20, 22], fill=GREY, outline=BLACK)
-    d.rectangle([1, 23, 30, 30], fill=SILVER, outline=BLACK)
-    d.line([(2, 24), (29, 24)], fill=WHITE)
-    d.rectangle([18, 26, 27, 27], fill=BLACK)
-    d.point([(4, 27), (6, 27)], fill=TEAL)
-    return icon_rows(img)
-
-
 def main():
     os.makedirs(ART, exist_ok=True)
     write_bmp("side.bmp", side_picture(), VGA, 4)
@@ -433,8 +407,6 @@ def main():
         rows, colours = mouse_picture(serial)
         write_bmp(name, rows, colours, 8)
     write_ico("setup.ico", setup_icon())
-    write_ico("disk.ico", disk_icon())
-    write_ico("computer.ico", computer_icon())
 
 
 if __name__ == "__main__":
