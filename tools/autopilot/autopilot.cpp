@@ -8,7 +8,17 @@
 // page, of the Browse dialog, of the install page at work and of the
 // driver-only mode's message, as PPM files in DIR.
 //
-// Usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later] [pictures DIR]
+// With "disks UNIX_DIR" the medium is a set of floppies, DISK1/, DISK2/ ...
+// of that host folder, with the first in drive A:. When the setup asks for a
+// disk by its label ([DiskLabel] of the first disk's script), the disk of
+// that label goes into the drive before OK is pressed, as a person swaps it.
+//
+// Given switches from /S on, it runs the unattended setup with them and only
+// watches: any window of the setup is a fault, reported by its class and
+// title.
+//
+// Usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later] [pictures DIR] [disks UNIX_DIR]
+//        AUTOPILOT.EXE SETUP_PATH /S [SWITCH...]
 #include <windows.h>
 
 #include <cstdio>
@@ -19,6 +29,7 @@
 #include "resource.h"
 #include "tests/support/robot.h"
 #include "tools/autopilot/pictures.h"
+#include "tools/win98pc/floppy_drive.h"
 
 void RobotFailed(const std::string& why)
 {
@@ -31,6 +42,7 @@ namespace {
 bool Serial = false;
 bool RestartNow = false;
 bool DriverOnly = false;
+std::string Disks;  // the host folder of DISK1/, DISK2/ ...; empty: no floppies
 
 // One line for the log: line breaks shown as " / ".
 std::string OneLine(std::string text)
@@ -87,6 +99,34 @@ int ChooseButton(const MessageBoxSeen& box)
     return button;
 }
 
+// The number of the disk whose label the box names in quotes, as the
+// prompt for a disk does; 0 when it names none.
+int DiskAsked(const std::string& text)
+{
+    std::string script = "Z:" + Disks + "/DISK1/SETUP.INF";
+    for (char& c : script)
+        if (c == '/') c = '\\';
+    for (int disk = 1; disk <= 6; ++disk) {
+        char label[256] = "";
+        GetPrivateProfileStringA("DiskLabel", ("Disk" + std::to_string(disk)).c_str(), "", label, sizeof label,
+                                 script.c_str());
+        if (*label != '\0' && text.find(std::string("'") + label + "'") != std::string::npos) return disk;
+    }
+    return 0;
+}
+
+// A prompt for a disk: the disk goes into drive A:, then OK.
+int SwapDisk(const MessageBoxSeen& box)
+{
+    int disk = DiskAsked(box.text);
+    if (disk == 0) return ChooseButton(box);
+    std::printf("Message \"%s\": %s\n", box.caption.c_str(), OneLine(box.text).c_str());
+    std::string folder = Disks + "/DISK" + std::to_string(disk);
+    if (!InsertDisk(folder)) RobotFailed("drive A: cannot hold " + folder);
+    std::printf("  DISK%d put into drive A:, answered OK\n", disk);
+    return IDOK;
+}
+
 // The install page's status, printed as it changes.
 void FollowStatus(std::string& last)
 {
@@ -113,7 +153,7 @@ void Drive()
                 continue;
             }
             if (DriverOnly && Settled(box, 5000)) TakePicture(box, "driver-only");
-            AnswerMessageBox(ChooseButton, 5000);
+            AnswerMessageBox(Disks.empty() ? ChooseButton : SwapDisk, 5000);
             continue;
         }
         for (const char* pageClass : Pages) {
@@ -126,25 +166,45 @@ void Drive()
     }
 }
 
+// The unattended setup shows nothing: its first window ends the watch.
+void WatchUnattended()
+{
+    const char* const classes[] = {"SetupMain", "#32770", "SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR",
+                                   "SETUP_INSTALL", "SETUP_END"};
+    while (DrivenProgramRunning()) {
+        for (const char* windowClass : classes)
+            if (HWND window = WaitForWindow(windowClass, nullptr, 0))
+                RobotFailed(std::string("the unattended setup shows a window: ") + windowClass + " \"" +
+                            OneLine(WindowText(window)) + "\"");
+        Sleep(100);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later] [pictures DIR]\n");
+        std::fprintf(stderr, "usage: AUTOPILOT.EXE SETUP_PATH [-u] [ps2|serial] [now|later] [pictures DIR] "
+                             "[disks UNIX_DIR]\n       AUTOPILOT.EXE SETUP_PATH /S [SWITCH...]\n");
         return 2;
     }
-    for (int i = 2; i < argc; ++i) {
+    // The unattended setup's switches pass as they are.
+    std::string switches;
+    bool unattended = argc > 2 && lstrcmpiA(argv[2], "/S") == 0;
+    for (int i = 2; unattended && i < argc; ++i) switches += std::string(" ") + argv[i];
+    for (int i = 2; !unattended && i < argc; ++i) {
         if (std::strcmp(argv[i], "-u") == 0) DriverOnly = true;
+        else if (std::strcmp(argv[i], "disks") == 0 && i + 1 < argc) Disks = argv[++i];
         else if (std::strcmp(argv[i], "pictures") == 0 && i + 1 < argc) PictureDir = argv[++i];
         else if (std::strcmp(argv[i], "serial") == 0) Serial = true;
         else if (std::strcmp(argv[i], "now") == 0) RestartNow = true;
     }
     setvbuf(stdout, nullptr, _IONBF, 0);
     RestartRefusal refusal;
-    std::string command = std::string("\"") + argv[1] + "\"" + (DriverOnly ? " -u" : "");
+    std::string command = std::string("\"") + argv[1] + "\"" + (DriverOnly ? " -u" : "") + switches;
     std::printf("autopilot: started %s\n", command.c_str());
-    DrivenEnd end = RunDriven(command, Drive, 300000);
+    DrivenEnd end = RunDriven(command, unattended ? WatchUnattended : Drive, 300000);
     if (end.how != DrivenEnd::Ended) {
         std::fprintf(stderr, "autopilot: %s %s\n", argv[1], end.text().c_str());
         return 1;

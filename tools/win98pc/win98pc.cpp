@@ -7,6 +7,9 @@
 //   WIN98PC report   prints the active devices, the mouse device keys and
 //                    their class keys, the [386Enh] mouse line and the files
 //                    that the mouse device switch touches
+//   WIN98PC floppy UNIX_FOLDER   drive A: a floppy drive, the folder the
+//                    disk in it (again: the disk is swapped)
+//   WIN98PC shortcuts FOLDER     prints the shortcuts of a Start-menu group
 //
 // Seeding starts from scratch each time (the device list, HKLM\Enum, the
 // mouse class keys, system.ini's Windows 98 sections, the backups), so
@@ -26,6 +29,8 @@
 
 #include "tests/support/files.h"
 #include "tests/support/registry.h"
+#include "tools/win98pc/floppy_drive.h"
+#include "tools/win98pc/shortcuts.h"
 
 namespace {
 
@@ -374,6 +379,12 @@ int main(int argc, char** argv)
         for (const MousePc& pc : MousePcs)
             if (lstrcmpiA(argv[1], pc.command) == 0) return Seed(pc);
     }
-    std::fprintf(stderr, "usage: WIN98PC ps2 | serial | report\n");
+    if (argc == 3 && lstrcmpiA(argv[1], "floppy") == 0) {
+        if (InsertDisk(argv[2])) return 0;
+        std::fprintf(stderr, "WIN98PC: drive A: cannot hold %s (error %lu)\n", argv[2], GetLastError());
+        return 1;
+    }
+    if (argc == 3 && lstrcmpiA(argv[1], "shortcuts") == 0) return PrintShortcuts(argv[2]);
+    std::fprintf(stderr, "usage: WIN98PC ps2 | serial | report | floppy UNIX_FOLDER | shortcuts FOLDER\n");
     return 2;
 }

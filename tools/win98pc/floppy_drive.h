@@ -1,0 +1,11 @@
+// Drive A: as a floppy drive, with a folder of the host as the disk in it.
+#ifndef SETUP_TOOLS_FLOPPY_DRIVE_H
+#define SETUP_TOOLS_FLOPPY_DRIVE_H
+
+#include <string>
+
+// Puts the host folder (a Unix path) into drive A: as a disk, defining the
+// drive as a removable one; false when Wine's mount manager refuses.
+bool InsertDisk(const std::string& unixFolder);
+
+#endif
