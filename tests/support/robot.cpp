@@ -283,25 +283,27 @@ void PumpMessages()
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
-// The processes that a program started and that still run.
-std::vector<HANDLE> ChildrenOf(DWORD processId)
+// The platform's ExitWindowsEx starts wineboot, which asks every window
+// whether the session may end: the wineboot processes that the program
+// started and that still run. (Not every process it started: the first
+// window of a fresh prefix starts its desktop, which lasts.)
+std::vector<HANDLE> RestartRequestsOf(DWORD processId)
 {
-    std::vector<HANDLE> children;
+    std::vector<HANDLE> requests;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return children;
+    if (snapshot == INVALID_HANDLE_VALUE) return requests;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ParentProcessID != processId) continue;
-        if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) children.push_back(child);
+        if (entry.th32ParentProcessID != processId || lstrcmpiA(entry.szExeFile, "wineboot.exe") != 0) continue;
+        if (HANDLE request = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) requests.push_back(request);
     }
     CloseHandle(snapshot);
-    return children;
+    return requests;
 }
 
-// Answers messages until every process in children has ended (a restart
-// request comes from one: the platform's ExitWindowsEx starts wineboot,
-// which asks every window), for limitMs at most.
+// Answers messages until every process in children has ended, for
+// limitMs at most.
 void AwaitEnd(std::vector<HANDLE> children, DWORD limitMs)
 {
     for (DWORD start = GetTickCount(); !children.empty();) {
@@ -366,7 +368,7 @@ DrivenEnd RunDriven(std::string command, const std::function<void()>& robotWork,
         }
     }
     ProgramRunning = false;
-    AwaitEnd(ChildrenOf(process.dwProcessId), 30000);
+    AwaitEnd(RestartRequestsOf(process.dwProcessId), 30000);
     robot.join();
     DrivenProcess = nullptr;
     DWORD exitCode = 0;

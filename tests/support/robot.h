@@ -142,8 +142,8 @@ std::ostream& operator<<(std::ostream& out, const DrivenEnd& end);
 // the robot do its work, and waits for the program's end while this thread
 // answers the system's messages, the end-of-session query of a restart among
 // them. The platform asks for a restart from a process that the program
-// starts, so the programs it started are awaited too: once they have ended,
-// no request can come any more. A program still running after limitMs is
+// starts (wineboot), so that process is awaited too: once it has ended, no
+// request can come any more. A program still running after limitMs is
 // ended. A start that fails is tried again a few times (a busy machine may
 // refuse one for a moment).
 DrivenEnd RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs = 90000);
