@@ -4,7 +4,7 @@
 # ALONE, by suite ("Entry") or in full ("Backdrop.FirstPaint..."; "*" names
 # every test), which gets a process of its own. Disabled tests get none.
 # cmake -D EMULATOR=... -D EXECUTABLE=... -D KIND=unit -D SETTINGS=file -D OUTPUT=file -P list-tests.cmake
-# (SETTINGS sets ALONE, LABELS and TIMEOUT.)
+# (SETTINGS sets ALONE, TIMEOUT, and the labels of suites and of tests alone.)
 cmake_minimum_required(VERSION 3.20)
 include(${SETTINGS})
 execute_process(COMMAND ${EMULATOR} ${EXECUTABLE} --gtest_list_tests
@@ -13,15 +13,15 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "Listing the tests of ${EXECUTABLE} failed (${result}):\n${listing}${errors}")
 endif()
 
-list(REMOVE_ITEM LABELS "")
+list(REMOVE_ITEM SUITE_LABELS "")
 set(script "")
 set(command "")
 foreach(word IN LISTS EMULATOR EXECUTABLE)
   string(APPEND command " [=[${word}]=]")
 endforeach()
-macro(add_entry name filter)
+macro(add_entry name filter labels)
   string(APPEND script "add_test([=[${KIND}.${name}]=]${command} [=[--gtest_filter=${filter}]=])\n"
-         "set_tests_properties([=[${KIND}.${name}]=] PROPERTIES TIMEOUT ${TIMEOUT} LABELS [=[${LABELS}]=])\n")
+         "set_tests_properties([=[${KIND}.${name}]=] PROPERTIES TIMEOUT ${TIMEOUT} LABELS [=[${labels}]=])\n")
 endmacro()
 # The suite read so far: one entry for the tests that share its process.
 macro(end_suite)
@@ -31,7 +31,7 @@ macro(end_suite)
       list(JOIN left_out ":" left_out)
       string(APPEND filter "-${left_out}")
     endif()
-    add_entry("${suite}" "${filter}")
+    add_entry("${suite}" "${filter}" "${SUITE_LABELS}")
   endif()
 endmacro()
 
@@ -52,7 +52,7 @@ foreach(line IN LISTS lines)
       continue()
     endif()
     if("*" IN_LIST ALONE OR "${suite}" IN_LIST ALONE OR "${suite}.${test}" IN_LIST ALONE)
-      add_entry("${suite}.${test}" "${suite}.${test}")
+      add_entry("${suite}.${test}" "${suite}.${test}" "${KIND_LABELS}")
       list(APPEND left_out "${suite}.${test}")
     else()
       set(shared TRUE)
