@@ -170,7 +170,7 @@ HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs)
     std::string what = std::string("no window of class ") + className;
     if (title != nullptr) what += std::string(" titled \"") + title + "\"";
     for (DWORD start = GetTickCount();; Sleep(20)) {
-        // Looked at before the last look: a program that has ended shows no more windows.
+        // Whether the program had ended before this look: then no window of it can come any more.
         bool ended = DrivenProcess != nullptr && WaitForSingleObject(DrivenProcess, 0) == WAIT_OBJECT_0;
         if (HWND window = LookForWindow(className, title)) return window;
         if (ended) {
@@ -302,22 +302,22 @@ std::vector<HANDLE> RestartRequestsOf(DWORD processId)
     return requests;
 }
 
-// Answers messages until every process in children has ended, for
-// limitMs at most.
-void AwaitEnd(std::vector<HANDLE> children, DWORD limitMs)
+// Answers messages until every one of the processes has ended, for limitMs
+// at most.
+void AwaitEnd(std::vector<HANDLE> processes, DWORD limitMs)
 {
-    for (DWORD start = GetTickCount(); !children.empty();) {
+    for (DWORD start = GetTickCount(); !processes.empty();) {
         DWORD waited = GetTickCount() - start;
         if (waited >= limitMs) break;
-        DWORD count = static_cast<DWORD>(children.size());
-        DWORD woken = MsgWaitForMultipleObjects(count, children.data(), FALSE, limitMs - waited, QS_ALLINPUT);
+        DWORD count = static_cast<DWORD>(processes.size());
+        DWORD woken = MsgWaitForMultipleObjects(count, processes.data(), FALSE, limitMs - waited, QS_ALLINPUT);
         if (woken < WAIT_OBJECT_0 + count) {
-            CloseHandle(children[woken - WAIT_OBJECT_0]);
-            children.erase(children.begin() + (woken - WAIT_OBJECT_0));
+            CloseHandle(processes[woken - WAIT_OBJECT_0]);
+            processes.erase(processes.begin() + (woken - WAIT_OBJECT_0));
         }
         PumpMessages();
     }
-    for (HANDLE child : children) CloseHandle(child);
+    for (HANDLE process : processes) CloseHandle(process);
 }
 
 }  // namespace
