@@ -571,9 +571,9 @@ std::function<void()> WatchForWindows(std::string& seen)
     return [&seen] {
         const char* classes[] = {"SetupMain", "#32770", "SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR",
                                  "SETUP_INSTALL", "SETUP_END"};
-        while (DrivenProgramRunning())
+        for (; DrivenProgramRunning(); Sleep(20))
             for (const char* name : classes)
-                if (WaitForWindow(name, nullptr, 0) != nullptr && seen.find(name) == std::string::npos)
+                if (LookForWindow(name) != nullptr && seen.find(name) == std::string::npos)
                     seen += std::string(name) + " ";
     };
 }

@@ -1,7 +1,10 @@
 #include "tests/support/robot.h"
 
+#include <tlhelp32.h>
+
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include <atomic>
 
@@ -9,9 +12,9 @@ namespace {
 
 DWORD WatchedProcess = 0;
 std::atomic<bool> ProgramRunning{false};
-// The class of the last window waited for in vain, for the message when a
-// click then has no window to go to.
-std::string LastMissed;
+// The program that RunDriven started, while the robot works: a window
+// waited for can no longer come once it has ended.
+HANDLE DrivenProcess = nullptr;
 
 struct Search {
     const char* className;
@@ -86,7 +89,9 @@ bool Settled(HWND window, DWORD timeoutMs)
 HWND WaitForPage(const char* className, DWORD timeoutMs)
 {
     HWND page = WaitForWindow(className, nullptr, timeoutMs);
-    if (page == nullptr || !Settled(page, timeoutMs)) return nullptr;
+    if (!Settled(page, timeoutMs))
+        RobotFailed(std::string("the page ") + className + " came but its thread did not answer within " +
+                    std::to_string(timeoutMs) + " ms");
     return page;
 }
 
@@ -108,10 +113,7 @@ bool Clickable(HWND page, int controlId)
 void Click(HWND page, int controlId)
 {
     const std::string what = "control " + std::to_string(controlId);
-    if (page == nullptr || !IsWindow(page)) {
-        RobotFailed("no window to click " + what + " in" +
-                    (LastMissed.empty() ? std::string() : ": no window of class " + LastMissed + " came"));
-    }
+    if (page == nullptr || !IsWindow(page)) RobotFailed("no window to click " + what + " in");
     std::string refusal;
     for (DWORD start = GetTickCount(); !(refusal = Refusal(page, controlId)).empty();) {
         if (GetTickCount() - start >= ClickWaitMs || !IsWindow(page)) break;
@@ -156,17 +158,28 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
     return true;
 }
 
+HWND LookForWindow(const char* className, const char* title)
+{
+    Search search{className, title, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    do {
-        Search search{className, title, nullptr};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
-        Sleep(20);
-    } while (GetTickCount() - start < timeoutMs);
-    LastMissed = className;
-    return nullptr;
+    std::string what = std::string("no window of class ") + className;
+    if (title != nullptr) what += std::string(" titled \"") + title + "\"";
+    for (DWORD start = GetTickCount();; Sleep(20)) {
+        // Whether the program had ended before this look: then no window of it can come any more.
+        bool ended = DrivenProcess != nullptr && WaitForSingleObject(DrivenProcess, 0) == WAIT_OBJECT_0;
+        if (HWND window = LookForWindow(className, title)) return window;
+        if (ended) {
+            DWORD code = 0;
+            GetExitCodeProcess(DrivenProcess, &code);
+            RobotFailed(what + " came: the program " + EndedWith(code).text());
+        }
+        if (GetTickCount() - start >= timeoutMs) RobotFailed(what + " came within " + std::to_string(timeoutMs) + " ms");
+    }
 }
 
 MessageBoxSeen DismissMessageBox(DWORD timeoutMs)
@@ -188,7 +201,6 @@ MessageBoxSeen AnswerMessageBox(const std::function<int(const MessageBoxSeen&)>&
 {
     MessageBoxSeen box;
     HWND window = WaitForWindow("#32770", nullptr, timeoutMs);
-    if (window == nullptr) return box;
     box.seen = true;
     box.owner = GetWindow(window, GW_OWNER);
     box.caption = WindowText(window);
@@ -197,7 +209,8 @@ MessageBoxSeen AnswerMessageBox(const std::function<int(const MessageBoxSeen&)>&
     int button = choose(box);
     PostMessageA(window, WM_COMMAND, button, 0);
     // Wait until it has gone, so that the next search cannot find it again.
-    WaitForGone(window, timeoutMs);
+    if (!WaitForGone(window, timeoutMs))
+        RobotFailed("the message box \"" + box.text + "\" did not go within " + std::to_string(timeoutMs) + " ms");
     return box;
 }
 
@@ -270,6 +283,43 @@ void PumpMessages()
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
+// The platform's ExitWindowsEx starts wineboot, which asks every window
+// whether the session may end: the wineboot processes that the program
+// started and that still run. (Not every process it started: the first
+// window of a fresh prefix starts its desktop, which lasts.)
+std::vector<HANDLE> RestartRequestsOf(DWORD processId)
+{
+    std::vector<HANDLE> requests;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return requests;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != processId || lstrcmpiA(entry.szExeFile, "wineboot.exe") != 0) continue;
+        if (HANDLE request = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) requests.push_back(request);
+    }
+    CloseHandle(snapshot);
+    return requests;
+}
+
+// Answers messages until every one of the processes has ended, for limitMs
+// at most.
+void AwaitEnd(std::vector<HANDLE> processes, DWORD limitMs)
+{
+    for (DWORD start = GetTickCount(); !processes.empty();) {
+        DWORD waited = GetTickCount() - start;
+        if (waited >= limitMs) break;
+        DWORD count = static_cast<DWORD>(processes.size());
+        DWORD woken = MsgWaitForMultipleObjects(count, processes.data(), FALSE, limitMs - waited, QS_ALLINPUT);
+        if (woken < WAIT_OBJECT_0 + count) {
+            CloseHandle(processes[woken - WAIT_OBJECT_0]);
+            processes.erase(processes.begin() + (woken - WAIT_OBJECT_0));
+        }
+        PumpMessages();
+    }
+    for (HANDLE process : processes) CloseHandle(process);
+}
+
 }  // namespace
 
 bool DrivenProgramRunning()
@@ -305,6 +355,7 @@ DrivenEnd RunDriven(std::string command, const std::function<void()>& robotWork,
     }
     RobotWatchProcess(process.dwProcessId);
     ProgramRunning = true;
+    DrivenProcess = process.hProcess;
     Robot robot(robotWork);
     DWORD start = GetTickCount();
     bool timedOut = false;
@@ -317,11 +368,9 @@ DrivenEnd RunDriven(std::string command, const std::function<void()>& robotWork,
         }
     }
     ProgramRunning = false;
+    AwaitEnd(RestartRequestsOf(process.dwProcessId), 30000);
     robot.join();
-    for (int i = 0; i < 20; ++i) {  // a restart request may still be on its way
-        PumpMessages();
-        Sleep(50);
-    }
+    DrivenProcess = nullptr;
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hThread);

@@ -29,8 +29,16 @@ struct MessageBoxSeen {
 // other process: the real SETUP.EXE that an end-to-end test started.
 void RobotWatchProcess(DWORD processId);
 
+// A top-level window of the class (and, when given, the title) of a
+// watched process that is there now; null when there is none.
+HWND LookForWindow(const char* className, const char* title = nullptr);
+
+// The waits that must succeed: a window, page or box that does not come
+// within timeoutMs, or before the driven program ends, fails the robot at
+// once (RobotFailed), naming what did not come.
+
 // Waits up to timeoutMs for a top-level window of the class (and, when given,
-// the title) that belongs to a watched process; null when none came.
+// the title) that belongs to a watched process.
 HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 10000);
 
 // Reads the next message box that appears and presses its OK button.
@@ -45,7 +53,7 @@ MessageBoxSeen AnswerMessageBox(int button, DWORD timeoutMs = 10000, const std::
 MessageBoxSeen AnswerMessageBox(const std::function<int(const MessageBoxSeen&)>& choose, DWORD timeoutMs = 10000);
 
 // Waits for a page of the class, and until the program's thread has
-// finished initialising it (it answers messages again); null on time-out.
+// finished initialising it (it answers messages again).
 HWND WaitForPage(const char* className, DWORD timeoutMs = 10000);
 
 // Waits until the thread of a window answers messages again; false on
@@ -133,8 +141,11 @@ std::ostream& operator<<(std::ostream& out, const DrivenEnd& end);
 // Starts a program (an end-to-end test's SETUP.EXE or UNINSTAL.EXE), lets
 // the robot do its work, and waits for the program's end while this thread
 // answers the system's messages, the end-of-session query of a restart among
-// them. A program still running after limitMs is ended. A start that fails
-// is tried again a few times (a busy machine may refuse one for a moment).
+// them. The platform asks for a restart from a process that the program
+// starts (wineboot), so that process is awaited too: once it has ended, no
+// request can come any more. A program still running after limitMs is
+// ended. A start that fails is tried again a few times (a busy machine may
+// refuse one for a moment).
 DrivenEnd RunDriven(std::string command, const std::function<void()>& robotWork, DWORD limitMs = 90000);
 
 // Whether the program that RunDriven started still runs: a robot whose work

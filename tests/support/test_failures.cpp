@@ -2,8 +2,9 @@
 // fails the test at once and ends its process: the program's thread would
 // otherwise wait for a click that never lands until ctest's time limit, or
 // make the real call in the hook's stead, with nothing said. ctest runs each
-// test in a process of its own, so only this test is lost. (The tools that
-// share the robot and the import patch say why and exit in their own way.)
+// suite (or test) in a process of its own, so only the rest of it is lost.
+// (The tools that share the robot and the import patch say why and exit in
+// their own way.)
 #include <gtest/gtest.h>
 
 #include <cstdio>

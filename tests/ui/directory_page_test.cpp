@@ -84,7 +84,8 @@ Outcome Next(const std::string& text)
         SetDlgItemTextA(page, IDC_DIRECTORY, text.c_str());
         Click(page, IDOK);
         // Either the page closes, accepting the folder, or a warning comes.
-        WaitUntil([&] { return !IsWindow(page) || WaitForWindow("#32770", nullptr, 0) != nullptr; });
+        if (!WaitUntil([&] { return !IsWindow(page) || LookForWindow("#32770") != nullptr; }))
+            RobotFailed("the page neither closed nor warned about \"" + text + "\"");
         if (!IsWindow(page)) return;
         MessageBoxSeen box = DismissMessageBox();
         outcome.warned = true;
@@ -249,24 +250,26 @@ namespace {
 HWND WaitForBrowse()
 {
     HWND dialog = nullptr;
-    for (int i = 0; i < 500 && dialog == nullptr; ++i) {
-        dialog = WaitForWindow("#32770", nullptr, 20);
-        if (dialog != nullptr && GetDlgItem(dialog, lst2) == nullptr) dialog = nullptr;
-    }
-    if (dialog == nullptr) return nullptr;
+    if (!WaitUntil([&] { return (dialog = LookForWindow("#32770")) != nullptr && GetDlgItem(dialog, lst2) != nullptr; }))
+        RobotFailed("no Browse dialog came");
     Settled(dialog, 5000);
     return dialog;
 }
 
-// Waits until the edit field shows something other than before.
+// Closes the Browse dialog with OK or Cancel, and waits until the page
+// answers again.
+void CloseBrowse(HWND dialog, HWND page, WPARAM button)
+{
+    PostMessageA(dialog, WM_COMMAND, button, 0);
+    if (!WaitForGone(dialog) || !Settled(page)) RobotFailed("the Browse dialog did not close");
+}
+
+// Waits until the edit field shows something other than before (a check:
+// the caller compares what it returns).
 std::string WaitForEditChange(HWND dialog, const std::string& before)
 {
     std::string text;
-    for (int i = 0; i < 200; ++i) {
-        text = ControlText(dialog, IDC_DIRECTORY);
-        if (text != before) break;
-        Sleep(20);
-    }
+    WaitUntil([&] { return (text = ControlText(dialog, IDC_DIRECTORY)) != before; });
     return text;
 }
 
@@ -308,7 +311,6 @@ TEST_F(DirectoryPage, BrowseFollowsTheDirectoryAndReturnsItOnOk)
         HWND page = WaitForPage("SETUP_SELDIR");
         Click(page, IDC_BROWSE);
         HWND dialog = WaitForBrowse();
-        if (dialog == nullptr) return;
         seen.editAtStart = WaitForEditChange(dialog, "");
         GUITHREADINFO info = {sizeof info};
         GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
@@ -323,9 +325,7 @@ TEST_F(DirectoryPage, BrowseFollowsTheDirectoryAndReturnsItOnOk)
         seen.editSteps.push_back(WaitForEditChange(dialog, seen.editSteps.back()));
         ChooseDrive(dialog, "[-z-]");
         seen.editSteps.push_back(WaitForEditChange(dialog, seen.editSteps.back()));
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        WaitForGone(dialog);
-        Settled(page, 5000);
+        CloseBrowse(dialog, page, IDOK);
         seen.pageAfter = ControlText(page, IDC_DIRECTORY);
         Click(page, IDC_BACK);
     });
@@ -365,16 +365,13 @@ TEST_F(DirectoryPage, BrowseCancelChangesNothingAndOkTakesTheEditField)
             HWND page = WaitForPage("SETUP_SELDIR");
             Click(page, IDC_BROWSE);
             HWND dialog = WaitForBrowse();
-            if (dialog == nullptr) return;
             std::string start = WaitForEditChange(dialog, "");
             if (c.navigate) {
                 OpenDirectory(dialog, "[windows]");
                 WaitForEditChange(dialog, start);
             }
             if (c.typed) SetDlgItemTextA(dialog, IDC_DIRECTORY, c.typed);
-            PostMessageA(dialog, WM_COMMAND, c.ok ? IDOK : IDCANCEL, 0);
-            WaitForGone(dialog);
-            Settled(page, 5000);
+            CloseBrowse(dialog, page, c.ok ? IDOK : IDCANCEL);
             pageAfter = ControlText(page, IDC_DIRECTORY);
             Click(page, IDC_BACK);
         });

@@ -544,7 +544,8 @@ TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
         HWND page = nullptr;
         Robot robot([&] {
             page = WaitForWindow("SETUP_INSTALL", nullptr);
-            WaitForSingleObject(InHeldFile, 10000);
+            if (WaitForSingleObject(InHeldFile, 10000) != WAIT_OBJECT_0)
+                RobotFailed("the copy did not reach file " + std::to_string(held));
             if (held == 3) Type(page, VK_ESCAPE);  // Esc cancels as the button does
             else Click(page, IDOK);                // the Install page's only button, "Cancel"
             SetEvent(Clicked);

@@ -49,7 +49,7 @@ protected:
     {
         DeleteTree(HKEY_DYN_DATA, "Config Manager");
         DeleteTree(HKEY_LOCAL_MACHINE, "Enum");
-        DeleteTree(HKEY_LOCAL_MACHINE, ClassRoot + "Mouse");
+        DeleteTree(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class");  // none on a fresh PC
         DeleteFileA(script.c_str());
         MouseTypeName.clear();
     }
