@@ -169,10 +169,12 @@ HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs)
 {
     std::string what = std::string("no window of class ") + className;
     if (title != nullptr) what += std::string(" titled \"") + title + "\"";
-    for (DWORD start = GetTickCount();; Sleep(20)) {
+    for (DWORD start = GetTickCount();;) {
         // Whether the program had ended before this look: then no window of it can come any more.
         bool ended = DrivenProcess != nullptr && WaitForSingleObject(DrivenProcess, 0) == WAIT_OBJECT_0;
         if (HWND window = LookForWindow(className, title)) return window;
+        Sleep(20);
+        if (timeoutMs == 0) return nullptr;
         if (ended) {
             DWORD code = 0;
             GetExitCodeProcess(DrivenProcess, &code);

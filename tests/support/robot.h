@@ -38,7 +38,9 @@ HWND LookForWindow(const char* className, const char* title = nullptr);
 // once (RobotFailed), naming what did not come.
 
 // Waits up to timeoutMs for a top-level window of the class (and, when given,
-// the title) that belongs to a watched process.
+// the title) that belongs to a watched process. With a limit of 0 it is a
+// poll that cannot fail: one look, then a pause of 20 ms and null when there
+// is none.
 HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs = 10000);
 
 // Reads the next message box that appears and presses its OK button.

@@ -130,7 +130,7 @@ int SwapDisk(const MessageBoxSeen& box)
 // The install page's status, printed as it changes.
 void FollowStatus(std::string& last)
 {
-    HWND page = LookForWindow("SETUP_INSTALL");
+    HWND page = WaitForWindow("SETUP_INSTALL", nullptr, 0);
     if (page == nullptr) return;
     std::string status = OneLine(ControlText(page, IDC_STATUS));
     std::string percent = ControlText(page, IDC_PERCENT);
@@ -145,7 +145,7 @@ void Drive()
     std::set<HWND> handled;
     std::string status;
     while (DrivenProgramRunning()) {
-        if (HWND box = LookForWindow("#32770")) {
+        if (HWND box = WaitForWindow("#32770", nullptr, 0)) {
             if (!PictureDir.empty() && Settled(box, 5000) && PictureInstallPage(box)) {
                 MessageBoxSeen seen = AnswerMessageBox(IDRETRY, 5000);
                 std::printf("Message \"%s\": %s\n  the file held for the picture is let go: answered Retry\n",
@@ -157,7 +157,7 @@ void Drive()
             continue;
         }
         for (const char* pageClass : Pages) {
-            HWND page = LookForWindow(pageClass);
+            HWND page = WaitForWindow(pageClass, nullptr, 0);
             if (page == nullptr || handled.count(page) || !Settled(page, 5000)) continue;
             AnswerPage(page, pageClass);
             handled.insert(page);

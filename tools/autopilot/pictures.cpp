@@ -116,7 +116,7 @@ void PictureBrowseDialog(HWND page)
     HWND dialog = nullptr;
     for (int i = 0; i < 100 && dialog == nullptr; ++i) {
         Sleep(100);
-        HWND box = LookForWindow("#32770");
+        HWND box = WaitForWindow("#32770", nullptr, 0);
         if (box != nullptr && IsWindowVisible(box) && GetDlgItem(box, lst2) != nullptr) dialog = box;
     }
     if (dialog == nullptr) {
@@ -139,7 +139,7 @@ void HoldFileOfInstallation(const std::string& directory)
 
 bool PictureInstallPage(HWND box)
 {
-    HWND page = LookForWindow("SETUP_INSTALL");
+    HWND page = WaitForWindow("SETUP_INSTALL", nullptr, 0);
     if (HeldFile == INVALID_HANDLE_VALUE || GetDlgItem(box, IDRETRY) == nullptr || page == nullptr) return false;
     RECT screen, boxArea;
     GetWindowRect(GetDesktopWindow(), &screen);
