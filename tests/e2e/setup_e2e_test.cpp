@@ -280,7 +280,7 @@ TEST_F(EndToEnd, CancelOnEachPageLeavesThePcAsItWas)
 
 TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
 {
-    // Two large first files keep the copy busy long enough for the click,
+    // Large first files keep the copy busy long enough for the click,
     // even on a busy machine where the robot's thread starts late. They are
     // stored compressed, one "z" and then references to the 18 bytes before,
     // since expanding is far slower than copying plain data: 128 MB each.
@@ -297,8 +297,13 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
     }
     WriteTextFile(std::string(Medium) + "\\BIG.DAT", stored);
     std::string script = std::string(Medium) + "\\SETUP.INF";
-    WritePrivateProfileStringA("Disk1", "1", "BIG.DAT,BIG.DAT,A large file,RootDir", script.c_str());
-    WritePrivateProfileStringA("Disk1", "2", "BIG.DAT,BIG2.DAT,Another large file,RootDir", script.c_str());
+    // Five of them: the copy stops once the file in progress is finished,
+    // so the later ones cost nothing, and give a click that a busy machine
+    // delivers late the time to land (two were seen to be too few at -j2).
+    for (int line = 1; line <= 5; ++line) {
+        const std::string entry = "BIG.DAT,BIG" + std::to_string(line) + ".DAT,A large file,RootDir";
+        WritePrivateProfileStringA("Disk1", std::to_string(line).c_str(), entry.c_str(), script.c_str());
+    }
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
     SeedPc("ps2");
     MessageBoxSeen notice;
@@ -312,7 +317,7 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
     EXPECT_EQ(EndedWith(0), exitCode);
     EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
     WIN32_FILE_ATTRIBUTE_DATA installed = {};
-    GetFileAttributesExA((std::string(Installed) + "\\BIG.DAT").c_str(), GetFileExInfoStandard, &installed);
+    GetFileAttributesExA((std::string(Installed) + "\\BIG1.DAT").c_str(), GetFileExInfoStandard, &installed);
     EXPECT_EQ(bigSize, installed.nFileSizeLow) << "the file in progress is finished";
     ExpectNothingChanged();
 }
