@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <lzexpand.h>
-#include <winioctl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -20,6 +19,7 @@
 #include "tests/support/robot.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wizard.h"
+#include "tools/win98pc/floppy_drive.h"
 
 namespace {
 
@@ -324,43 +324,13 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
 
 namespace {
 
-// Wine's own extension of the mount manager (its ddk/mountmgr.h), through
-// which winecfg defines drives: a letter, a drive type and a Unix folder.
-struct WineUnixDrive {
-    ULONG size;
-    ULONG type;
-    ULONG fsType;
-    DWORD serial;
-    ULONGLONG unixDevice;
-    WCHAR letter;
-    USHORT mountPointOffset;
-    USHORT deviceOffset;
-    USHORT labelOffset;
-};
-const DWORD DefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-
-// Drive A:, a floppy drive, holds the folder of the prefix's drive C: given:
-// the dosdevices link "a:" points at it, as a disk put into the drive.
-bool InsertDisk(const std::string& folderOnC)
+// Drive A:, a floppy drive, holds the folder of the prefix's drive C: given,
+// as a disk put into the drive.
+bool InsertFolderOfC(const std::string& folderOnC)
 {
     char prefix[1024] = "";
     if (!GetEnvironmentVariableA("SETUP_TEST_PREFIX", prefix, sizeof prefix)) return false;
-    std::string folder = std::string(prefix) + "/drive_c/" + folderOnC;
-    std::vector<char> request(sizeof(WineUnixDrive) + folder.size() + 1);
-    auto* drive = reinterpret_cast<WineUnixDrive*>(request.data());
-    drive->size = static_cast<ULONG>(request.size());
-    drive->type = DRIVE_REMOVABLE;
-    drive->letter = L'a';
-    drive->mountPointOffset = sizeof(WineUnixDrive);
-    memcpy(request.data() + sizeof(WineUnixDrive), folder.c_str(), folder.size() + 1);
-    HANDLE manager = CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (manager == INVALID_HANDLE_VALUE) return false;
-    DWORD returned = 0;
-    BOOL done = DeviceIoControl(manager, DefineUnixDrive, request.data(), static_cast<DWORD>(request.size()), nullptr,
-                                0, &returned, nullptr);
-    CloseHandle(manager);
-    return done != FALSE;
+    return InsertDisk(std::string(prefix) + "/drive_c/" + folderOnC);
 }
 
 // The files of the sample medium's second disk: its first line names the
@@ -380,7 +350,7 @@ TEST_F(EndToEnd, TwoDiskMediumFromAFloppyDrive)
         CreateDirectoryA(("C:\\disk2\\" + name.substr(0, name.find('\\'))).c_str(), nullptr);
         ASSERT_TRUE(MoveFileA(("C:\\disk1\\" + name).c_str(), ("C:\\disk2\\" + name).c_str())) << name;
     }
-    ASSERT_TRUE(InsertDisk("disk1"));
+    ASSERT_TRUE(InsertFolderOfC("disk1"));
     EXPECT_EQ("floppy", TextOf(HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives", "a:"));
     EXPECT_EQ(static_cast<UINT>(DRIVE_REMOVABLE), GetDriveTypeA("A:\\"));
     const std::string prompt = "Please insert 'Zorva Wheel Mouse Disk 2' into your disk drive !";
@@ -407,7 +377,7 @@ TEST_F(EndToEnd, TwoDiskMediumFromAFloppyDrive)
     EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
         PageThroughToTheCopy();
         asked = AnswerMessageBox(IDOK, 60000);
-        again = AnswerMessageBox(IDOK, 10000, [&] { swapped = InsertDisk("disk2"); });
+        again = AnswerMessageBox(IDOK, 10000, [&] { swapped = InsertFolderOfC("disk2"); });
         FinishWith(IDC_RESTART_LATER);
     }, "A:\\SETUP.EXE"));
     EXPECT_TRUE(swapped);
@@ -426,14 +396,14 @@ TEST_F(EndToEnd, ThreeFloppiesLaidOutByMkmedium)
     // the file mkmedium put first on it.
     for (int d = 1; d <= 3; ++d)
         CopyTree(WindowsPathOf(FLOPPIES_UNIX_PATH) + "\\DISK" + std::to_string(d), "C:\\floppy" + std::to_string(d));
-    ASSERT_TRUE(InsertDisk("floppy1"));
+    ASSERT_TRUE(InsertFolderOfC("floppy1"));
     SeedPc("ps2");
     MessageBoxSeen second, third;
     bool swapped2 = false, swapped3 = false;
     EXPECT_EQ(EndedWith(0), RunSetup("", [&] {
         PageThroughToTheCopy();
-        second = AnswerMessageBox(IDOK, 60000, [&] { swapped2 = InsertDisk("floppy2"); });
-        third = AnswerMessageBox(IDOK, 60000, [&] { swapped3 = InsertDisk("floppy3"); });
+        second = AnswerMessageBox(IDOK, 60000, [&] { swapped2 = InsertFolderOfC("floppy2"); });
+        third = AnswerMessageBox(IDOK, 60000, [&] { swapped3 = InsertFolderOfC("floppy3"); });
         FinishWith(IDC_RESTART_LATER);
     }, "A:\\SETUP.EXE"));
     EXPECT_TRUE(swapped2 && swapped3);
