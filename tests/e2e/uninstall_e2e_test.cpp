@@ -104,40 +104,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Uninstall, RoundTripLeavesOnlyWhatWaitsForTheRestart)
-{
-    Install();
-    // The program group: one shortcut per item, to the item's file, run in
-    // the installed folder, with the icon the extra field gives.
-    const std::string group = ProgramsFolder() + "\\Zorva Wheel Mouse";
-    const struct {
-        const char* title;
-        const char* file;
-    } items[] = {{"Rollvane", "QXMAIN.EXE"}, {"Read Me", "README.TXT"}, {"Uninstall Zorva Wheel Mouse", "UNINSTAL.EXE"}};
-    for (const auto& item : items) {
-        Shortcut shortcut = ReadShortcut(group + "\\" + item.title + ".lnk");
-        EXPECT_EQ(Installed + "\\" + item.file, shortcut.target) << item.title;
-        EXPECT_EQ(Installed, shortcut.workingDirectory) << item.title;
-        EXPECT_EQ(0, shortcut.icon) << item.title;
-    }
-    EXPECT_NE("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
-
-    MessageBoxSeen question;
-    std::string report = RunUninstaller(&question);
-    EXPECT_TRUE(question.hasButton[IDYES]);
-    EXPECT_NE(std::string::npos, question.text.find("Zorva Wheel Mouse")) << question.text;
-    EXPECT_NE(std::string::npos, report.find("Restart Windows now?")) << report;
-    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
-    ExpectPcAsBefore();
-
-    // The running uninstaller is deleted at the restart, by its short path.
-    char shortPath[MAX_PATH] = "";
-    GetShortPathNameA((Installed + "\\UNINSTAL.EXE").c_str(), shortPath, sizeof shortPath);
-    EXPECT_EQ(std::string("[rename]\r\nNUL=") + shortPath + "\r\n",
-              ReadTextFile(WindowsDirectory() + "\\WININIT.INI"));
-    EXPECT_FALSE(FileExists(group));
-}
-
 TEST_F(Uninstall, AValueChangedSinceTheInstallationStaysAndIsNamed)
 {
     const std::string handlers =
@@ -175,13 +141,40 @@ TEST_F(Uninstall, AValueChangedSinceTheInstallationStaysAndIsNamed)
     EXPECT_NE(std::string::npos, wininit.find("\r\nNUL=C:\\OTHER.TMP\r\n")) << wininit;
 }
 
+// Installed twice into the same folder: one removal undoes both and leaves
+// only what waits for the restart.
 TEST_F(Uninstall, TwoInstallationsAreUndoneByOneRemoval)
 {
     Install();
     Install();
-    std::string report = RunUninstaller();
+    // The program group: one shortcut per item, to the item's file, run in
+    // the installed folder, with the icon the extra field gives.
+    const std::string group = ProgramsFolder() + "\\Zorva Wheel Mouse";
+    const struct {
+        const char* title;
+        const char* file;
+    } items[] = {{"Rollvane", "QXMAIN.EXE"}, {"Read Me", "README.TXT"}, {"Uninstall Zorva Wheel Mouse", "UNINSTAL.EXE"}};
+    for (const auto& item : items) {
+        Shortcut shortcut = ReadShortcut(group + "\\" + item.title + ".lnk");
+        EXPECT_EQ(Installed + "\\" + item.file, shortcut.target) << item.title;
+        EXPECT_EQ(Installed, shortcut.workingDirectory) << item.title;
+        EXPECT_EQ(0, shortcut.icon) << item.title;
+    }
+    EXPECT_NE("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
+
+    MessageBoxSeen question;
+    std::string report = RunUninstaller(&question);
+    EXPECT_TRUE(question.hasButton[IDYES]);
+    EXPECT_NE(std::string::npos, question.text.find("Zorva Wheel Mouse")) << question.text;
+    EXPECT_NE(std::string::npos, report.find("Restart Windows now?")) << report;
     EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
     ExpectPcAsBefore();
+    // The running uninstaller is deleted at the restart, by its short path.
+    char shortPath[MAX_PATH] = "";
+    GetShortPathNameA((Installed + "\\UNINSTAL.EXE").c_str(), shortPath, sizeof shortPath);
+    EXPECT_EQ(std::string("[rename]\r\nNUL=") + shortPath + "\r\n",
+              ReadTextFile(WindowsDirectory() + "\\WININIT.INI"));
+    EXPECT_FALSE(FileExists(group));
 
     // A second run finds no record and changes nothing.
     Snapshot afterFirst = TakeSnapshot();
