@@ -167,42 +167,6 @@ protected:
 
 }  // namespace
 
-TEST_F(EndToEnd, FullPs2InstallationRestartLater)
-{
-    SeedPc("ps2");
-    EXPECT_EQ(EndedWith(0), RunSetup("", ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER)));
-    ExpectFilesInstalled();
-    ExpectApplicationRegistered();
-    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
-    EXPECT_EQ("Zorva", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Mfg"));
-    EXPECT_EQ("Mouse\\0000", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Driver"));
-    EXPECT_EQ("QXMOUSE.DRV", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseDriver"));
-    EXPECT_EQ("QXMOUSE.INF", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfPath"));
-    EXPECT_EQ("QX_PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfSection"));
-    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DriverDesc"));
-    EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
-    EXPECT_EQ("*vmouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DevLoader")) << "left as it was";
-
-    // The record of what was replaced, in the installed script.
-    std::string script = std::string(Installed) + "\\SETUP.INF";
-    auto recorded = [&](const char* key, const char* section = "PS2") {
-        char value[256] = "";
-        GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, script.c_str());
-        return std::string(value);
-    };
-    EXPECT_EQ(Ps2Device, recorded("SubKey1"));
-    EXPECT_EQ("Standard PS/2 Port Mouse", recorded("DeviceDesc"));
-    EXPECT_EQ("(Standard mouse types)", recorded("Mfg"));
-    EXPECT_EQ(ClassKey, recorded("SubKey2"));
-    EXPECT_EQ("mouse.drv", recorded("MouseDriver"));
-    EXPECT_EQ("MSMOUSE.INF", recorded("InfPath"));
-    EXPECT_EQ("PS2_Inst", recorded("InfSection"));
-    EXPECT_EQ("<none>", recorded("SubKey1", "Serial"));
-
-    ExpectMouseDeviceSwitched();
-    EXPECT_FALSE(restart_.requested());
-}
-
 TEST_F(EndToEnd, FullSerialInstallationRestartNow)
 {
     SeedPc("serial");
@@ -572,8 +536,10 @@ bool Logged(const std::vector<std::string>& lines, const std::string& line)
 
 }  // namespace
 
-// A user without a mouse: every step by keyboard, each key delivered to the
-// control that has the focus and read by the program's own message loop.
+// A user without a mouse installs for the PS/2 mouse and restarts later:
+// every step by keyboard, each key delivered to the control that has the
+// focus and read by the program's own message loop. (The same clicks by
+// mouse install the package in every uninstaller test.)
 TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
 {
     SeedPc("ps2");
@@ -616,7 +582,33 @@ TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
     }));
     EXPECT_EQ("", missed);
     ExpectFilesInstalled();
+    ExpectApplicationRegistered();
+    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+    EXPECT_EQ("Zorva", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Mfg"));
+    EXPECT_EQ("Mouse\\0000", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Driver"));
+    EXPECT_EQ("QXMOUSE.DRV", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseDriver"));
+    EXPECT_EQ("QXMOUSE.INF", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfPath"));
+    EXPECT_EQ("QX_PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfSection"));
+    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DriverDesc"));
     EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
+    EXPECT_EQ("*vmouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DevLoader")) << "left as it was";
+
+    // The record of what was replaced, in the installed script.
+    std::string script = std::string(Installed) + "\\SETUP.INF";
+    auto recorded = [&](const char* key, const char* section = "PS2") {
+        char value[256] = "";
+        GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, script.c_str());
+        return std::string(value);
+    };
+    EXPECT_EQ(Ps2Device, recorded("SubKey1"));
+    EXPECT_EQ("Standard PS/2 Port Mouse", recorded("DeviceDesc"));
+    EXPECT_EQ("(Standard mouse types)", recorded("Mfg"));
+    EXPECT_EQ(ClassKey, recorded("SubKey2"));
+    EXPECT_EQ("mouse.drv", recorded("MouseDriver"));
+    EXPECT_EQ("MSMOUSE.INF", recorded("InfPath"));
+    EXPECT_EQ("PS2_Inst", recorded("InfSection"));
+    EXPECT_EQ("<none>", recorded("SubKey1", "Serial"));
+
     ExpectMouseDeviceSwitched();
     EXPECT_FALSE(restart_.requested());
     // The wizard writes the log too.
