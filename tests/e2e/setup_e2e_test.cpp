@@ -140,6 +140,43 @@ protected:
         EXPECT_TRUE(FileExists(SystemDirectory() + "\\VMM32\\VMOUSE.BAK"));
     }
 
+    // A whole installation for the PS/2 mouse of a PC seeded "ps2", with the
+    // restart left for later: files, entries, the driver's values, the record
+    // of what they replaced, and the mouse line.
+    void ExpectPs2InstalledRestartLater()
+    {
+        ExpectFilesInstalled();
+        ExpectApplicationRegistered();
+        EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+        EXPECT_EQ("Zorva", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Mfg"));
+        EXPECT_EQ("Mouse\\0000", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Driver"));
+        EXPECT_EQ("QXMOUSE.DRV", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseDriver"));
+        EXPECT_EQ("QXMOUSE.INF", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfPath"));
+        EXPECT_EQ("QX_PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfSection"));
+        EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DriverDesc"));
+        EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
+        EXPECT_EQ("*vmouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DevLoader")) << "left as it was";
+
+        // The record of what was replaced, in the installed script.
+        std::string script = std::string(Installed) + "\\SETUP.INF";
+        auto recorded = [&](const char* key, const char* section = "PS2") {
+            char value[256] = "";
+            GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, script.c_str());
+            return std::string(value);
+        };
+        EXPECT_EQ(Ps2Device, recorded("SubKey1"));
+        EXPECT_EQ("Standard PS/2 Port Mouse", recorded("DeviceDesc"));
+        EXPECT_EQ("(Standard mouse types)", recorded("Mfg"));
+        EXPECT_EQ(ClassKey, recorded("SubKey2"));
+        EXPECT_EQ("mouse.drv", recorded("MouseDriver"));
+        EXPECT_EQ("MSMOUSE.INF", recorded("InfPath"));
+        EXPECT_EQ("PS2_Inst", recorded("InfSection"));
+        EXPECT_EQ("<none>", recorded("SubKey1", "Serial"));
+
+        ExpectMouseDeviceSwitched();
+        EXPECT_FALSE(restart_.requested());
+    }
+
     void ExpectNothingChanged()
     {
         EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
@@ -581,36 +618,7 @@ TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
         Type(finish, VK_RETURN);
     }));
     EXPECT_EQ("", missed);
-    ExpectFilesInstalled();
-    ExpectApplicationRegistered();
-    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
-    EXPECT_EQ("Zorva", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Mfg"));
-    EXPECT_EQ("Mouse\\0000", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "Driver"));
-    EXPECT_EQ("QXMOUSE.DRV", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseDriver"));
-    EXPECT_EQ("QXMOUSE.INF", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfPath"));
-    EXPECT_EQ("QX_PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfSection"));
-    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DriverDesc"));
-    EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
-    EXPECT_EQ("*vmouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DevLoader")) << "left as it was";
-
-    // The record of what was replaced, in the installed script.
-    std::string script = std::string(Installed) + "\\SETUP.INF";
-    auto recorded = [&](const char* key, const char* section = "PS2") {
-        char value[256] = "";
-        GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, script.c_str());
-        return std::string(value);
-    };
-    EXPECT_EQ(Ps2Device, recorded("SubKey1"));
-    EXPECT_EQ("Standard PS/2 Port Mouse", recorded("DeviceDesc"));
-    EXPECT_EQ("(Standard mouse types)", recorded("Mfg"));
-    EXPECT_EQ(ClassKey, recorded("SubKey2"));
-    EXPECT_EQ("mouse.drv", recorded("MouseDriver"));
-    EXPECT_EQ("MSMOUSE.INF", recorded("InfPath"));
-    EXPECT_EQ("PS2_Inst", recorded("InfSection"));
-    EXPECT_EQ("<none>", recorded("SubKey1", "Serial"));
-
-    ExpectMouseDeviceSwitched();
-    EXPECT_FALSE(restart_.requested());
+    ExpectPs2InstalledRestartLater();
     // The wizard writes the log too.
     std::vector<std::string> lines = LogLines();
     for (const char* line : {"installed C:\\Program Files\\Zorva\\QXMAIN.EXE", "restart: later, as the user chose"})
@@ -663,13 +671,7 @@ TEST_F(EndToEnd, UnattendedInstallationIsTheWizardsWithoutAWindowAndLogsEachStep
     std::string windows;
     EXPECT_EQ(EndedWith(0), RunSetup(" /s /log=C:\\setup.log", WatchForWindows(windows)));
     EXPECT_EQ("", windows);
-    ExpectFilesInstalled();
-    ExpectApplicationRegistered();
-    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
-    EXPECT_EQ("QX_PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfSection"));
-    EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
-    ExpectMouseDeviceSwitched();
-    EXPECT_FALSE(restart_.requested());
+    ExpectPs2InstalledRestartLater();
 
     std::vector<std::string> lines = LogLines();
     ASSERT_FALSE(lines.empty());
