@@ -1,15 +1,15 @@
 // Where SETUP.EXE and UNINSTAL.EXE begin: the system calls ProgramStart
-// directly, without the MinGW start-up code. Of what that code does a
-// program needs only the static constructors, the destructors they
-// register, and exit(); the rest (argument vectors, environment, TLS
-// callbacks, runtime relocations and their error reporting) takes some
-// 9 KiB of code, tables and imports. msvcrt.dll initialises itself when it
-// is loaded, so its functions work all the same. Only the two programs link
-// this file; the tests call WinMain from their own start-up code.
+// directly, without the MinGW start-up code, and the programs link no C
+// runtime (entry/c_library.cpp has the few functions they use). Of what
+// that code does a program needs only the static constructors, the
+// destructors they register, and the end of the process; the rest
+// (argument vectors, environment, TLS callbacks, runtime relocations and
+// their error reporting) takes some 9 KiB of code, tables and imports.
+// Only the two programs link this file; the tests call WinMain from their
+// own start-up code.
 #include <windows.h>
 
 #include <cstddef>
-#include <cstdlib>
 
 // The linker's list of static constructors: -1, the constructors, 0.
 extern "C" void (*__CTOR_LIST__[])();
@@ -38,9 +38,7 @@ LPSTR CommandTail()
 
 }  // namespace
 
-// The start-up code normally supplies atexit: msvcrt.dll's own cannot be
-// called without it (the import library offers only its address, which the
-// start-up code's runtime relocation would have to patch in).
+// What the static constructors call to register their destructors.
 extern "C" int atexit(ExitFunction function)
 {
     if (ExitFunctionCount == static_cast<int>(sizeof ExitFunctions / sizeof ExitFunctions[0])) return -1;
@@ -51,6 +49,11 @@ extern "C" int atexit(ExitFunction function)
 // The stack is aligned here: the system promises only 4 bytes on i386.
 extern "C" __attribute__((force_align_arg_pointer)) void ProgramStart()
 {
+    // A floppy drive without a disk or a CD that is not ready fails the call
+    // that touched it, and the program asks in its own words; otherwise
+    // Windows 9x shows its own Retry/Cancel box first, which under /S would
+    // wait for somebody who is not there.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
@@ -61,5 +64,5 @@ extern "C" __attribute__((force_align_arg_pointer)) void ProgramStart()
     for (std::size_t i = count; i >= 1; --i) __CTOR_LIST__[i]();
     int result = WinMain(GetModuleHandleA(nullptr), nullptr, CommandTail(), show);
     while (ExitFunctionCount > 0) ExitFunctions[--ExitFunctionCount]();
-    std::exit(result);
+    ExitProcess(static_cast<UINT>(result));
 }

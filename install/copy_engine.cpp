@@ -1,10 +1,10 @@
 #include "install/copy_engine.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "install/setup_script.h"
 #include "record/installed_record.h"
+#include "shell/memory.h"
 #include "shell/crc32.h"
 #include "resource.h"
 #include "shell/backdrop.h"
@@ -537,7 +537,7 @@ FileFailure ExpandToDest(HWND page, const char* path)
 void CopyAllFiles(HWND page)
 {
     SkippedCount = 0;
-    std::free(Checksums);
+    FreeBlock(Checksums);
     Checksums = ReadSection(SetupScriptPath(), "Checksums");
     // The unattended run has no page and draws nothing.
     WindowDC dc(page);

@@ -2,7 +2,6 @@
 
 #include <commdlg.h>
 #include <dlgs.h>
-#include <direct.h>
 
 #include "resource.h"
 #include "shell/globals.h"
@@ -28,7 +27,8 @@ void TakeEditText(HWND dialog)
 void ShowCurrentDirectory(HWND dialog)
 {
     char directory[256];
-    if (_getcwd(directory, sizeof directory) != nullptr) BrowseBuffer.assign(directory);
+    DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
+    if (length != 0 && length < sizeof directory) BrowseBuffer.assign(directory);
     SetDlgItemTextA(dialog, IDC_DIRECTORY, BrowseBuffer);
 }
 

@@ -1,7 +1,6 @@
 // The Destination-directory page: shows InstallDir, lets the user browse for
 // another, and on Next accepts only a drive-rooted directory on a drive with
 // room enough that exists or can be created.
-#include <cctype>
 #include <cstdint>
 
 #include "pages/browse_dialog.h"
@@ -62,7 +61,9 @@ uint16_t TakeInstallDir()
 {
     if (InstallDir.size() < 3 || InstallDir.size() > MaxDirectory || InstallDir[1] != ':' || InstallDir[2] != '\\')
         return IDS_CANNOT_CREATE_DIR;
-    char root[4] = {static_cast<char>(std::toupper(static_cast<unsigned char>(InstallDir[0]))), ':', '\\', '\0'};
+    char drive = InstallDir[0];  // upper case as in the "C" locale: a drive is a letter of A to Z
+    if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
+    char root[4] = {drive, ':', '\\', '\0'};
     bool exists = DirectoryExists(InstallDir) != 0;
     uint64_t freeKilobytes;
     if (!FreeKilobytes(root, freeKilobytes)) return IDS_CANNOT_CREATE_DIR;

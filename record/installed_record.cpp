@@ -1,8 +1,8 @@
 #include "record/installed_record.h"
 
-#include <cstdlib>
 #include <cstring>
 
+#include "shell/memory.h"
 #include "shell/fixed_text.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
@@ -133,7 +133,7 @@ void WriteSection(const char* path, const char* section, const char* lines)
 
 void Free(int s)
 {
-    std::free(Kept[s]);
+    FreeBlock(Kept[s]);
     Kept[s] = nullptr;
 }
 
@@ -174,12 +174,12 @@ void WriteInstalledSettingOnce(const char* section, const char* key, const char*
 char* ReadSection(const char* path, const char* section)
 {
     for (DWORD size = 8192; size <= 0x100000; size *= 2) {
-        char* lines = static_cast<char*>(std::malloc(size));
+        char* lines = static_cast<char*>(AllocBlock(size));
         if (lines == nullptr) return nullptr;
         DWORD length = GetPrivateProfileSectionA(section, lines, size, path);
         // A section too long for the buffer comes back cut (length = size - 2).
         if (length > 0 && length < size - 2) return lines;
-        std::free(lines);
+        FreeBlock(lines);
         if (length == 0) return nullptr;
     }
     return nullptr;

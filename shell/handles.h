@@ -7,7 +7,6 @@
 
 #include <lzexpand.h>
 
-#include <cstdio>
 #include <utility>
 
 template <typename Handle, typename Traits>
@@ -128,14 +127,6 @@ private:
     PAINTSTRUCT paint_ = {};
     HDC dc_;
 };
-
-// A C library stream. A stream that was written is closed through release()
-// and fclose, whose result tells whether the buffered data reached the file.
-struct StdioFileTraits {
-    static FILE* Invalid() { return nullptr; }
-    static void Close(FILE* file) { std::fclose(file); }
-};
-using StdioFile = UniqueHandle<FILE*, StdioFileTraits>;
 
 // A file opened with CreateFileA.
 struct FileHandleTraits {

@@ -1,11 +1,12 @@
 #include "shell/text_buffer.h"
 
-#include <cstdlib>
 #include <cstring>
+
+#include "shell/memory.h"
 
 TextBuffer::~TextBuffer()
 {
-    std::free(text_);
+    FreeBlock(text_);
 }
 
 bool TextBuffer::append(const char* piece, std::size_t n)
@@ -16,10 +17,10 @@ bool TextBuffer::append(const char* piece, std::size_t n)
             if (capacity > 0x10000000) return false;
             capacity *= 2;
         }
-        char* grown = static_cast<char*>(std::malloc(capacity));
+        char* grown = static_cast<char*>(AllocBlock(capacity));
         if (grown == nullptr) return false;
         if (length_ != 0) std::memcpy(grown, text_, length_);
-        std::free(text_);
+        FreeBlock(text_);
         text_ = grown;
         capacity_ = capacity;
     }

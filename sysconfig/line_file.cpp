@@ -4,31 +4,29 @@
 
 #include <cstring>
 
-#include "shell/handles.h"
-
 // Read a character at a time, so that a stray zero byte is copied like any
 // other character instead of cutting the line.
-LineRead ReadLine(FILE* input, TextBuffer& line)
+LineRead ReadLine(TextReader& input, TextBuffer& line)
 {
     line.clear();
     int c;
-    while ((c = std::fgetc(input)) != EOF) {
+    while ((c = input.next()) != -1) {
         char character = static_cast<char>(c);
         if (!line.append(&character, 1)) return LineRead::Failed;
         if (character == '\n') return LineRead::Line;
     }
-    // EOF stands both for the end and for a read error; a copy that stopped
-    // at an error must not replace the file.
-    if (std::ferror(input) != 0) return LineRead::Failed;
+    // The end and a read error look alike; a copy that stopped at an error
+    // must not replace the file.
+    if (input.failed()) return LineRead::Failed;
     return line.length() != 0 ? LineRead::Line : LineRead::End;
 }
 
-bool Put(FILE* out, const char* text, std::size_t length)
+bool Put(TextWriter& out, const char* text, std::size_t length)
 {
-    return std::fwrite(text, 1, length, out) == length;
+    return out.put(text, length);
 }
 
-bool Put(FILE* out, const char* text)
+bool Put(TextWriter& out, const char* text)
 {
     return Put(out, text, std::strlen(text));
 }
@@ -37,11 +35,11 @@ namespace {
 
 // Every line through the edit, then the edit's end; false when the copy is
 // not complete.
-bool CopyLines(FILE* input, FILE* output, LineEdit edit, void* state)
+bool CopyLines(TextReader& input, TextWriter& output, LineEdit edit, void* state)
 {
     TextBuffer line;
     for (;;) {
-        LineRead read = input != nullptr ? ReadLine(input, line) : LineRead::End;
+        LineRead read = input.opened() ? ReadLine(input, line) : LineRead::End;
         if (read == LineRead::Failed) return false;
         if (read == LineRead::End) return edit(output, nullptr, 0, state);
         if (!edit(output, line.c_str(), line.length(), state)) return false;
@@ -54,14 +52,17 @@ int RewriteFile(const char* path, const char* fresh, const char* backup, bool ke
                 void* state)
 {
     bool existed = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-    StdioFile input(std::fopen(path, "rt"));
-    if (existed && !input) return 0;  // there, but it cannot be read
-    StdioFile output(std::fopen(fresh, "wt"));
-    if (!output) return 0;
-    bool complete = CopyLines(input.get(), output.get(), edit, state);
-    input.reset();
-    // The close writes what is still buffered; its failure leaves a short copy.
-    complete = std::fclose(output.release()) == 0 && complete;
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
+    bool complete;
+    {
+        TextReader input(path);
+        if (existed && !input.opened()) return 0;  // there, but it cannot be read
+        TextWriter output(fresh);
+        if (!output.opened()) return 0;
+        complete = CopyLines(input, output, edit, state);
+        // The close writes what is still buffered; its failure leaves a short copy.
+        complete = output.close() && complete;
+    }
     if (!complete) {
         DeleteFileA(fresh);
         return 0;
@@ -81,5 +82,6 @@ int RewriteFile(const char* path, const char* fresh, const char* backup, bool ke
         return 0;
     }
     if (!keepBackup) DeleteFileA(backup);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
     return 1;
 }

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "shell/globals.h"
@@ -21,7 +19,7 @@ struct MouseLineEdit {
     bool searching;
 };
 
-bool EditMouseLine(FILE* out, const char* line, std::size_t length, void* state)
+bool EditMouseLine(TextWriter& out, const char* line, std::size_t length, void* state)
 {
     auto& edit = *static_cast<MouseLineEdit*>(state);
     if (line == nullptr) return true;
@@ -93,11 +91,12 @@ int FindMouseLine(FixedText<256>& line)
     line.clear();
     FixedText<MAX_PATH> ini;
     if (!WindowsPath(ini, "\\system.ini")) return 0;
-    StdioFile input(std::fopen(ini, "rt"));
-    if (!input) return 0;
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini);  // what a cached copy holds is on the disk
+    TextReader input(ini);
+    if (!input.opened()) return 0;
     TextBuffer read;
     bool searching = false;
-    while (ReadLine(input.get(), read) == LineRead::Line) {
+    while (ReadLine(input, read) == LineRead::Line) {
         const char* text = read.c_str();
         if (IsSectionHeader(text)) searching = IsSection(text, "386Enh");
         if (!searching || !IsMouseLine(text)) continue;

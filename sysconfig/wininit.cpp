@@ -19,7 +19,7 @@ struct Edit {
     bool atLineStart;
 };
 
-bool AddAfterHeader(FILE* out, const char* line, std::size_t length, void* state)
+bool AddAfterHeader(TextWriter& out, const char* line, std::size_t length, void* state)
 {
     auto& edit = *static_cast<Edit*>(state);
     if (line == nullptr)
@@ -44,7 +44,7 @@ bool DeletedPath(const char* line, FixedText<MAX_PATH>& path)
     return length > 0;
 }
 
-bool DropDeletes(FILE* out, const char* line, std::size_t length, void* state)
+bool DropDeletes(TextWriter& out, const char* line, std::size_t length, void* state)
 {
     auto& edit = *static_cast<Edit*>(state);
     if (line == nullptr) return true;

@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "install/copy_engine.h"
 #include "install/program_group.h"
 #include "record/installed_record.h"
+#include "shell/memory.h"
 #include "shell/globals.h"
 #include "sysconfig/application_registration.h"
 #include "sysconfig/driver_registration.h"
@@ -242,7 +242,7 @@ bool RecordPresent()
     if (!Script(script)) return false;
     for (const char* section : RecordSections) {
         char* lines = ReadSection(script, section);
-        std::free(lines);
+        FreeBlock(lines);
         if (lines != nullptr) return true;
     }
     return false;
@@ -266,9 +266,9 @@ bool RecordIsSound(FixedText<600>& offending)
             sound = false;
             break;
         }
-        std::free(lines);
+        FreeBlock(lines);
     }
-    std::free(Folders);
+    FreeBlock(Folders);
     Folders = nullptr;
     return sound;
 }

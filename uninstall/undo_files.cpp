@@ -2,11 +2,11 @@
 // were before the installation.
 #include "uninstall/undo_files.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "install/copy_engine.h"
 #include "record/installed_record.h"
+#include "shell/memory.h"
 #include "shell/crc32.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
@@ -262,8 +262,8 @@ void UndoFiles()
     }
     Result->done.append("\n");
     RemoveFolders(folders);
-    std::free(files);
-    std::free(folders);
+    FreeBlock(files);
+    FreeBlock(folders);
     Path wininit;
     if (!Result->renameLines.empty() && !AddPendingRenames(Result->renameLines) && WindowsPath(wininit, "\\WININIT.INI"))
         Leave(wininit, "it cannot be written, so the files in use stay after the restart");

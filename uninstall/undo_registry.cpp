@@ -5,10 +5,10 @@
 // stays, and the report names it.
 #include "uninstall/undo_registry.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "record/installed_record.h"
+#include "shell/memory.h"
 #include "shell/globals.h"
 #include "sysconfig/application_registration.h"
 #include "sysconfig/driver_registration.h"
@@ -197,7 +197,7 @@ int RemoveCreatedKeys(const char* kind)
             ++Result->keysRemoved;
         }
     }
-    std::free(lines);
+    FreeBlock(lines);
     return named;
 }
 

@@ -16,3 +16,13 @@ STDAPI DllCanUnloadNow()
 {
     return S_OK;  // it holds no objects
 }
+
+// The library's entry, which the system calls as it loads and unloads it:
+// there is nothing to set up, nor to do as threads start and end. (No C
+// runtime start-up code: it would import msvcrt.dll, which not every
+// Windows 95 PC has.)
+extern "C" BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+    return TRUE;
+}

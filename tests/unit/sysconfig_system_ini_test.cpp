@@ -142,20 +142,22 @@ namespace {
 
 int WriteCalls;
 
-size_t __cdecl FailingThirdWrite(const void* data, size_t size, size_t count, FILE* file)
+BOOL WINAPI FailingWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED)
 {
-    return ++WriteCalls >= 3 ? 0 : ImportHook<FailingThirdWrite>::Real()(data, size, count, file);
+    if (written != nullptr) *written = 0;
+    return SetLastError(ERROR_DISK_FULL), FALSE;
 }
 
-int __cdecl FailingClose(FILE* file)
+BOOL WINAPI FailingFlush(HANDLE file)
 {
-    ImportHook<FailingClose>::Real()(file);
-    return EOF;
+    ImportHook<FailingFlush>::Real()(file);
+    return SetLastError(ERROR_WRITE_FAULT), FALSE;
 }
 
-int __cdecl ReportingError(FILE*)
+BOOL WINAPI FailingRead(HANDLE, LPVOID, DWORD, LPDWORD got, LPOVERLAPPED)
 {
-    return 1;
+    if (got != nullptr) *got = 0;
+    return SetLastError(ERROR_READ_FAULT), FALSE;
 }
 
 // Only the first move (system.ini to system.bak) happens.
@@ -165,11 +167,11 @@ BOOL WINAPI FirstMoveOnly(LPCSTR from, LPCSTR to)
     return ImportHook<FirstMoveOnly>::Real()(from, to);
 }
 
-// The edit with one C library call replaced.
+// The edit with one file call replaced.
 template <auto Replacement>
 bool UpdateWith(const char* function)
 {
-    ImportHook<Replacement> hook("msvcrt.dll", function);
+    ImportHook<Replacement> hook("kernel32.dll", function);
     return UpdateSystemIni().lineSet;
 }
 
@@ -179,12 +181,12 @@ TEST_F(SystemIni, AFailedEditLeavesSystemIniAsItWas)
 {
     struct {
         const char* what;
-        const char* function;  // the C library call that fails
+        const char* function;  // the file call that fails
         bool (*update)(const char* function);
     } patched[] = {
-        {"a write fails", "fwrite", UpdateWith<FailingThirdWrite>},
-        {"the close of system.new fails", "fclose", UpdateWith<FailingClose>},
-        {"a read fails", "ferror", UpdateWith<ReportingError>},
+        {"a write fails", "WriteFile", UpdateWith<FailingWrite>},
+        {"system.new cannot be put on the disk", "FlushFileBuffers", UpdateWith<FailingFlush>},
+        {"a read fails", "ReadFile", UpdateWith<FailingRead>},
     };
     for (const auto& c : patched) {
         WriteTextFile(ini, Win98Ini);

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "shell/globals.h"
@@ -26,9 +25,10 @@ bool Ours(const char* path)
     return std::string(path).find("OURS") != std::string::npos;
 }
 
-size_t FailingWrite(const void*, size_t, size_t, FILE*)
+BOOL WINAPI FailingWrite(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED)
 {
-    return 0;
+    if (written != nullptr) *written = 0;
+    return SetLastError(ERROR_DISK_FULL), FALSE;
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ TEST(Wininit, LinesGoIntoTheRenameSectionAndPendingDeletesOfOursAreDone)
     const std::string others = "[rename]\r\nNUL=C:\\OTHER.TMP\r\n";
     WriteTextFile(Wininit(), others);
     {
-        ImportHook<FailingWrite> write("msvcrt.dll", "fwrite");
+        ImportHook<FailingWrite> write("kernel32.dll", "WriteFile");
         EXPECT_EQ(0, AddPendingRenames("NUL=C:\\A.TMP\n"));
     }
     EXPECT_EQ(others, ReadTextFile(Wininit()));
