@@ -180,9 +180,11 @@ FileHandle CreateTemporary(const char* destination, FixedText<MAX_PATH>& tempora
     return FileHandle();
 }
 
-// Expands the open source a buffer at a time and hands each step to take;
-// true when take accepted every step and the source gave exactly the
-// length it names.
+// The length and sum of the bytes the last expansion gave, which the record
+// keeps of the file: whatever its time says later, a file that still holds
+// them is the package's.
+FixedText<32> Sum;
+
 // Whether an expansion gave the length and sum the script records (or the
 // script records none); it is damaged when not.
 bool AsRecorded(LONG total, uint32_t sum)
@@ -194,8 +196,11 @@ bool AsRecorded(LONG total, uint32_t sum)
     return !SourceDamaged;
 }
 
-// The bytes are summed on the way: a source that expands to other bytes
-// than the script records is damaged, and never takes a file's place.
+// Expands the open source a buffer at a time and hands each step to take;
+// true when take accepted every step and the source gave exactly the
+// length it names. The bytes are summed on the way: a source that expands
+// to other bytes than the script records is damaged, and never takes a
+// file's place.
 template <typename Take>
 bool ExpandInSteps(Take take)
 {
@@ -205,9 +210,15 @@ bool ExpandInSteps(Take take)
     for (;;) {
         INT read = LZRead(SourceHandle.get(), CopyBuffer, static_cast<INT>(sizeof CopyBuffer));
         if (read < 0) return false;
-        if (read == 0) return total == expected && AsRecorded(total, sum);
+        // A stream that ends short of the length the script records is
+        // damaged, as is one that gives other bytes; without a record a
+        // short end is an incomplete read.
+        if (read == 0) {
+            FormatSum(Sum, static_cast<DWORD>(total), sum);
+            return AsRecorded(total, sum) && total == expected;
+        }
         if (!take(static_cast<DWORD>(read))) return false;
-        if (!Expected.empty()) sum = Crc32(sum, CopyBuffer, static_cast<std::size_t>(read));
+        sum = Crc32(sum, CopyBuffer, static_cast<std::size_t>(read));
         total += read;
     }
 }
@@ -218,17 +229,6 @@ FileFailure Incomplete()
     return SourceDamaged ? FileFailure::SourceDamaged : FileFailure::ExpansionIncomplete;
 }
 
-// The file as the record notes it, read from its open handle: looking it up
-// by name costs a search of its folder, file after file.
-FixedText<32> Stamp;
-
-void TakeStamp(const FileHandle& file)
-{
-    FILETIME written = {};
-    GetFileTime(file.get(), nullptr, nullptr, &written);
-    FormatStamp(Stamp, GetFileSize(file.get(), nullptr), written);
-}
-
 // Expands the open source into the file; true when every byte arrived.
 bool ExpandInto(const FileHandle& file)
 {
@@ -237,7 +237,6 @@ bool ExpandInto(const FileHandle& file)
         return WriteFile(file.get(), CopyBuffer, count, &written, nullptr) && written == count;
     });
     if (complete && SourceTimeKnown) SetFileTime(file.get(), nullptr, nullptr, &SourceTime);
-    if (complete) TakeStamp(file);
     return complete;
 }
 
@@ -264,7 +263,7 @@ FileFailure PutInPlace(const char* temporary, const char* destination, DWORD old
     } else if (!MoveFileExA(temporary, destination, MOVEFILE_REPLACE_EXISTING)) {
         if (!DeleteFileA(destination)) {
             DeleteFileA(temporary);
-            return FileFailure::DestinationUnwritable;  // in use, or a directory of that name
+            return FileFailure::DestinationUnwritable;  // a directory of that name, a locked disk
         }
         if (!MoveFileA(temporary, destination)) {
             bool copied = CopyFileA(temporary, destination, FALSE) != FALSE;
@@ -273,7 +272,7 @@ FileFailure PutInPlace(const char* temporary, const char* destination, DWORD old
         }
     }
     if ((oldAttributes & KeptAttributes) != 0) SetFileAttributesA(destination, oldAttributes & KeptAttributes);
-    NoteFile(destination, ours ? "created" : "replaced", original, Stamp);
+    NoteFile(destination, ours ? "created" : "replaced", original, Sum);
     return FileFailure::None;
 }
 
@@ -294,7 +293,6 @@ bool AlreadyHolds(const char* destination)
         return ReadFile(file.get(), CompareBuffer, count, &got, nullptr) && got == count &&
                memcmp(CopyBuffer, CompareBuffer, count) == 0;
     });
-    if (same) TakeStamp(file);
     return same;
 }
 
@@ -304,11 +302,14 @@ bool AlreadyHolds(const char* destination)
 FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
 {
     if (AlreadyHolds(destination)) {
-        NoteFile(destination, "same", nullptr, Stamp);
+        NoteFile(destination, "same", nullptr, Sum);
         return FileFailure::None;
     }
     // A read-only file is the user's to unlock; the program never clears it.
-    if ((oldAttributes & FILE_ATTRIBUTE_READONLY) != 0) return FileFailure::DestinationUnwritable;
+    // A file a program holds open is not replaced from under it: Windows 95
+    // would delete or move it all the same.
+    if ((oldAttributes & FILE_ATTRIBUTE_READONLY) != 0 || FileInUse(destination))
+        return FileFailure::DestinationUnwritable;
     FixedText<MAX_PATH> temporary;
     bool complete;
     {
@@ -343,7 +344,7 @@ FileFailure ExpandSafely(const char* destination)
         complete = ExpandInto(file);
     }
     if (complete) {
-        NoteFile(destination, "created", nullptr, Stamp);
+        NoteFile(destination, "created", nullptr, Sum);
         return FileFailure::None;
     }
     DeleteFileA(destination);

@@ -32,9 +32,9 @@ void CreateSubdirectories()
     }
 }
 
-// The SETUP.INF of an installation in another folder, which the uninstall
-// entry names: its record goes on in this installation's.
-bool PreviousScript(FixedText<MAX_PATH>& script)
+// The record of an installation in another folder, beside the uninstaller
+// that the uninstall entry names: it goes on in this installation's.
+bool PreviousRecord(FixedText<MAX_PATH>& script)
 {
     RegKey entry = OpenRegistryKey(HKEY_LOCAL_MACHINE, ApplicationKeys::Uninstall);
     FixedText<MAX_PATH> command;
@@ -45,7 +45,7 @@ bool PreviousScript(FixedText<MAX_PATH>& script)
     const char* name = std::strstr(start, "\\UNINSTAL.EXE");
     if (name == nullptr || !script.assignWhole(start)) return false;
     script.truncate(static_cast<std::size_t>(name - start));
-    return script.appendWhole("\\SETUP.INF");
+    return script.appendWhole("\\") && script.appendWhole(RecordName);
 }
 
 // Whether the installation puts a file at path: a pending delete of it must
@@ -79,14 +79,13 @@ void InstallPackage(HWND page)
     LogLine("installing into %s for a %s mouse", InstallDir.c_str(), SerialMouse ? "serial" : "PS/2");
     UpdateWindow(page);
     FixedText<MAX_PATH> previous;
-    KeepInstalledRecord(PreviousScript(previous) ? previous.c_str() : nullptr);
+    KeepInstalledRecord(PreviousRecord(previous) ? previous.c_str() : nullptr);
     CreateSubdirectories();
     DropPendingDeletes(InstallsFile);
     PageResult = PageNext;
     CopyAllFiles(page);
-    RestoreInstalledRecord();  // in case the copy stopped before the registration
     if (PageResult != PageCancel) CreateProgramGroup(page);
-    WriteFileRecord(PageResult != PageCancel);
+    EndInstalledRecord(PageResult != PageCancel);
     if (PageResult == PageCancel) TellNotCompleted(page);
     if (IsWindow(page)) SendMessageA(page, WM_CLOSE, 0, 0);
 }

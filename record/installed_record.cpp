@@ -2,14 +2,16 @@
 
 #include <cstring>
 
-#include "shell/memory.h"
+#include "shell/crc32.h"
 #include "shell/fixed_text.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
-#include "shell/text_buffer.h"
+#include "shell/memory.h"
 #include "shell/services.h"
 #include "shell/setup_log.h"
+#include "shell/text_buffer.h"
 
+const char* const RecordName = "SETUP.REC";
 const char* const SystemIniRecord = "SystemIni";
 const char* const CreatedKeysRecord = "Created";
 const char* const ApplicationRecord = "Application";
@@ -20,44 +22,16 @@ const char* const RecordSections[7] = {"PS2",           "Serial",    SystemIniRe
 
 namespace {
 
-constexpr int SectionCount = sizeof RecordSections / sizeof RecordSections[0];
-constexpr int FilesSection = 5, FoldersSection = 6;
-
-// The sections kept between KeepInstalledRecord and their writing, and the
-// SETUP.INF they came from.
-char* Kept[SectionCount];
+// While an installation holds the record (from KeepInstalledRecord to
+// EndInstalledRecord) its lines are also here, each ended by a zero: the
+// copy asks of every file whether it is the package's. Lines go into
+// InstallDir's record file, opened when the first one is added; a record
+// carried from another folder is written into it whole first.
+TextBuffer Journal;
+bool Held = false;
+bool Carried = false;
+FileHandle Appender;
 FixedText<MAX_PATH> KeptFrom;
-bool RecordTaken = false;  // kept and not yet restored
-
-// Lines in the form of a profile section, grown as they come: "key=value"
-// texts, each ended by a zero, and a second zero after the last (the
-// buffer's own).
-struct Lines {
-    TextBuffer buffer;
-
-    const char* text() const { return buffer.length() != 0 ? buffer.c_str() : nullptr; }
-    void clear() { buffer.clear(); }
-    // Pieces of one line; the line ends with end().
-    bool add(const char* piece) { return buffer.append(piece, std::strlen(piece)); }
-    void end() { buffer.append("", 1); }
-};
-
-Lines NotedFiles, NotedFolders;
-
-bool InstalledScript(FixedText<MAX_PATH>& path)
-{
-    return path.assignWhole(InstallDir) && path.appendWhole("\\SETUP.INF");
-}
-
-// The key of a line, to compare with another path.
-bool KeyOf(const char* line, FixedText<MAX_PATH>& key)
-{
-    const char* equals = std::strchr(line, '=');
-    if (equals == nullptr || static_cast<std::size_t>(equals - line) >= key.Capacity) return false;
-    key.assign(line);
-    key.truncate(static_cast<std::size_t>(equals - line));
-    return true;
-}
 
 // Two keys of one length, without regard to case. Plain ASCII is compared
 // here, a byte at a time: the comparison that knows the code page costs
@@ -75,100 +49,223 @@ bool SameKey(const char* a, const char* b)
     return *b == '\0';
 }
 
+// The key of a "key=value" line, to compare with another.
+bool KeyOf(const char* line, FixedText<MAX_PATH>& key)
+{
+    const char* equals = std::strchr(line, '=');
+    if (equals == nullptr || static_cast<std::size_t>(equals - line) >= key.Capacity) return false;
+    key.assign(line);
+    key.truncate(static_cast<std::size_t>(equals - line));
+    return true;
+}
+
+// Whether a "key=value" line is key's; then the value.
+const char* ValueFor(const char* keyAndValue, const char* key)
+{
+    std::size_t length = std::strlen(key);
+    FixedText<MAX_PATH> candidate;
+    if (std::strlen(keyAndValue) <= length || keyAndValue[length] != '=' || !KeyOf(keyAndValue, candidate) ||
+        !SameKey(candidate, key))
+        return nullptr;
+    return keyAndValue + length + 1;
+}
+
 // A file found as the package's: created or replaced.
 bool Ours(const char* value)
 {
     return value != nullptr && (std::strncmp(value, "created,", 8) == 0 || std::strncmp(value, "replaced,", 9) == 0);
 }
 
-// The part of a value after its first field ("size,time" of a file).
-const char* AfterKind(const char* value)
+// The part of a value after its first n fields.
+const char* AfterFields(const char* value, int n)
 {
-    const char* comma = std::strchr(value, ',');
-    return comma != nullptr ? comma + 1 : "";
-}
-
-// One line of the merged files: what the kept record found there stays,
-// with the file as it lies now; the original's place stays with it.
-void MergeFileLine(Lines& out, const char* key, const char* kept, const char* noted)
-{
-    if (Ours(kept) && noted != nullptr) {
-        const char* comma = std::strchr(kept, ',');
-        const char* original = std::strchr(AfterKind(AfterKind(kept)), ',');
-        FixedText<16> kind;
-        kind.assign(kept);
-        kind.truncate(static_cast<std::size_t>(comma - kept));
-        FixedText<64> stamp;
-        stamp.assign(AfterKind(noted));
-        if (const char* cut = std::strchr(AfterKind(stamp), ',')) stamp.truncate(static_cast<std::size_t>(cut - stamp));
-        out.add(key), out.add("="), out.add(kind), out.add(","), out.add(stamp);
-        if (original != nullptr) out.add(original);
-        return out.end();
+    for (; n > 0 && value != nullptr; --n) {
+        value = std::strchr(value, ',');
+        if (value != nullptr) ++value;
     }
-    out.add(key), out.add("="), out.add(noted != nullptr ? noted : kept), out.end();
+    return value != nullptr ? value : "";
 }
 
-// The kept lines, each merged with the noted one of its key, then the noted
-// lines that are new; a folder keeps what the first installation found.
-void Merge(Lines& out, const char* kept, const Lines& noted, bool files)
+// A later line of a file merged into what the record says of it so far:
+// once the package's, it stays what was found there, with the original's
+// place, and takes the file as it lies now (size, time and sum); else the
+// later line holds.
+void MergeFileValue(FixedText<600>& merged, const char* later)
 {
-    FixedText<MAX_PATH> key;
-    for (const char* line = kept; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
-        if (!KeyOf(line, key)) continue;
-        const char* value = line + key.size() + 1;
-        if (files) MergeFileLine(out, key, value, FindKey(noted.text(), key));
-        else out.add(line), out.end();
+    if (!Ours(merged)) return static_cast<void>(merged.assign(later));
+    FixedText<16> kind;
+    kind.assign(merged);
+    kind.truncate(static_cast<std::size_t>(std::strchr(merged, ',') - merged.c_str()));
+    FixedText<MAX_PATH> original;
+    original.assign(AfterFields(merged, 4));
+    FixedText<64> stamp;
+    stamp.assign(AfterFields(later, 1));
+    if (const char* end = std::strchr(AfterFields(stamp, 2), ',')) stamp.truncate(static_cast<std::size_t>(end - stamp.c_str()));
+    merged.assign(kind).append(",").append(stamp);
+    if (!original.empty()) merged.append(",").append(original);
+}
+
+// What the record's lines say of key in section: the first value, or, for
+// a file, every line of it merged. False when they say nothing.
+bool MergedValue(const char* lines, const char* section, const char* key, FixedText<600>& value)
+{
+    bool found = false;
+    FixedText<16> name;
+    const char* keyAndValue;
+    for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
+        if (!SplitRecordLine(line, name, keyAndValue) || std::strcmp(name, section) != 0) continue;
+        const char* v = ValueFor(keyAndValue, key);
+        if (v == nullptr) continue;
+        if (!found) value.assign(v);
+        else if (section == FilesRecord || std::strcmp(section, FilesRecord) == 0) MergeFileValue(value, v);
+        else break;
+        found = true;
     }
-    for (const char* line = noted.text(); line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
-        if (KeyOf(line, key) && FindKey(out.text(), key) == nullptr) out.add(line), out.end();
+    return found;
+}
+
+// The lines the record holds now: the held ones, or the file's, read into
+// scratch.
+const char* CurrentLines(TextBuffer& scratch)
+{
+    if (Held) return Journal.c_str();
+    FixedText<MAX_PATH> path;
+    scratch.clear();
+    if (RecordPathIn(InstallDir, path)) {
+        char* lines = ReadRecordLines(path);
+        for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1)
+            scratch.append(line, std::strlen(line) + 1);
+        FreeBlock(lines);
     }
+    return scratch.c_str();
 }
 
-// Writes a section whole, or clears it when lines is empty.
-void WriteSection(const char* path, const char* section, const char* lines)
+// Lines into a file, each with CR LF, put on the disk; false when a write failed.
+bool WriteLines(HANDLE file, const char* lines)
 {
-    if (lines == nullptr || *lines == '\0') WritePrivateProfileStringA(section, nullptr, nullptr, path);
-    else WritePrivateProfileSectionA(section, lines, path);
+    TextBuffer text;
+    for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1)
+        text.append(line, std::strlen(line)), text.append("\r\n", 2);
+    DWORD written = 0;
+    return WriteFile(file, text.c_str(), static_cast<DWORD>(text.length()), &written, nullptr) &&
+           written == text.length() && FlushFileBuffers(file);
 }
 
-void Free(int s)
+// InstallDir's record file, open at its end for adding lines.
+FileHandle OpenRecordFile(bool afresh)
 {
-    FreeBlock(Kept[s]);
-    Kept[s] = nullptr;
+    FixedText<MAX_PATH> path;
+    if (!RecordPathIn(InstallDir, path)) return FileHandle();
+    FileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, afresh ? CREATE_ALWAYS : OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) SetFilePointer(file.get(), 0, nullptr, FILE_END);
+    return file;
 }
 
-// Keeps the record of one SETUP.INF; false when it holds none.
-bool KeepFrom(const char* path)
+// The held installation's file, once: with the carried record first.
+void OpenAppender()
 {
-    bool any = false;
-    for (int s = 0; s < SectionCount; ++s) {
-        Free(s);
-        Kept[s] = ReadSection(path, RecordSections[s]);
-        any = any || Kept[s] != nullptr;
+    if (Appender) return;
+    Appender = OpenRecordFile(Carried);
+    if (Appender && Carried) WriteLines(Appender.get(), Journal.c_str());
+}
+
+// One line more, on the disk before the call returns.
+void AddLine(const char* section, const char* key, const char* value)
+{
+    TextBuffer line;
+    line.append("[", 1), line.append(section, std::strlen(section)), line.append("] ", 2);
+    line.append(key, std::strlen(key)), line.append("=", 1);
+    std::size_t length = 0;
+    while (value[length] != '\0' && value[length] != '\r' && value[length] != '\n') ++length;
+    line.append(value, length), line.append("", 1);
+    if (!Held) {
+        if (FileHandle file = OpenRecordFile(false)) WriteLines(file.get(), line.c_str());
+        return;
     }
-    if (any) KeptFrom.assign(path);
-    return any;
+    bool wasCarried = Carried && !Appender;
+    Journal.append(line.c_str(), line.length());
+    OpenAppender();
+    if (Appender && !wasCarried) WriteLines(Appender.get(), line.c_str());
 }
 
 }  // namespace
 
+bool RecordPathIn(const char* folder, FixedText<MAX_PATH>& path)
+{
+    return path.assignWhole(folder) && path.appendWhole("\\") && path.appendWhole(RecordName);
+}
+
 const char* ReadInstalledSetting(const char* section, const char* key, const char* def)
 {
     static FixedText<256> value;
-    FixedText<MAX_PATH> path;
-    if (!InstalledScript(path)) return value.assign(def);
-    GetPrivateProfileStringA(section, key, def, value.data(), static_cast<DWORD>(value.Capacity), path);
-    return value;
+    TextBuffer scratch;
+    FixedText<600> found;
+    return value.assign(MergedValue(CurrentLines(scratch), section, key, found) ? found.c_str() : def);
 }
 
 void WriteInstalledSettingOnce(const char* section, const char* key, const char* value)
 {
-    FixedText<MAX_PATH> path;
-    if (!InstalledScript(path)) return;
+    TextBuffer scratch;
+    FixedText<600> found;
     // A key recorded empty stays too: it says the value was not there, and a
     // later run would otherwise record the package's own value over it.
-    if (*ReadInstalledSetting(section, key, "\x01") != '\x01') return;
-    WritePrivateProfileStringA(section, key, value, path);
+    if (!MergedValue(CurrentLines(scratch), section, key, found)) AddLine(section, key, value);
+}
+
+char* ReadRecordLines(const char* path)
+{
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD size = file ? GetFileSize(file.get(), nullptr) : INVALID_FILE_SIZE;
+    if (size == INVALID_FILE_SIZE || size > 0x1000000) return nullptr;
+    char* text = static_cast<char*>(AllocBlock(size + 2));
+    DWORD got = 0;
+    if (text == nullptr) return nullptr;
+    if (!ReadFile(file.get(), text, size, &got, nullptr) || got != size) return FreeBlock(text), nullptr;
+    // Line ends become zeros; empty lines go, so that only the list's end
+    // has two zeros in a row.
+    DWORD out = 0;
+    for (DWORD i = 0; i < size; ++i) {
+        char c = text[i] == '\r' || text[i] == '\n' ? '\0' : text[i];
+        if (c != '\0' || (out > 0 && text[out - 1] != '\0')) text[out++] = c;
+    }
+    if (out > 0 && text[out - 1] != '\0') text[out++] = '\0';
+    text[out] = '\0';
+    if (out == 0) return FreeBlock(text), nullptr;
+    return text;
+}
+
+bool SplitRecordLine(const char* line, FixedText<16>& section, const char*& keyAndValue)
+{
+    const char* close = line[0] == '[' ? std::strchr(line, ']') : nullptr;
+    if (close == nullptr || close - line - 1 >= static_cast<int>(section.Capacity) || close[1] != ' ') return false;
+    section.assign(line + 1);
+    section.truncate(static_cast<std::size_t>(close - line - 1));
+    keyAndValue = close + 2;
+    const char* equals = std::strchr(keyAndValue, '=');
+    return equals != nullptr && equals != keyAndValue;
+}
+
+char* ReadRecordSection(const char* section)
+{
+    TextBuffer scratch, merged;
+    const char* lines = CurrentLines(scratch);
+    FixedText<16> name;
+    const char* keyAndValue;
+    for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1) {
+        FixedText<MAX_PATH> key;
+        FixedText<600> value;
+        if (!SplitRecordLine(line, name, keyAndValue) || std::strcmp(name, section) != 0 || !KeyOf(keyAndValue, key) ||
+            FindKey(merged.length() != 0 ? merged.c_str() : nullptr, key) != nullptr ||
+            !MergedValue(lines, section, key, value))
+            continue;
+        merged.append(key, key.size()), merged.append("=", 1), merged.append(value, value.size() + 1);
+    }
+    if (merged.length() == 0) return nullptr;
+    char* block = static_cast<char*>(AllocBlock(merged.length() + 1));
+    if (block != nullptr) std::memcpy(block, merged.c_str(), merged.length() + 1);
+    return block;
 }
 
 char* ReadSection(const char* path, const char* section)
@@ -187,53 +284,44 @@ char* ReadSection(const char* path, const char* section)
 
 const char* FindKey(const char* lines, const char* key)
 {
-    std::size_t length = std::strlen(key);
-    FixedText<MAX_PATH> candidate;
-    for (const char* line = lines; line != nullptr && *line != '\0';) {
-        std::size_t lineLength = std::strlen(line);
-        if (lineLength > length && line[length] == '=' && KeyOf(line, candidate) && SameKey(candidate, key))
-            return line + length + 1;
-        line += lineLength + 1;
-    }
+    for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1)
+        if (const char* value = ValueFor(line, key)) return value;
     return nullptr;
 }
 
-void KeepInstalledRecord(const char* previousScript)
+void KeepInstalledRecord(const char* previous)
 {
-    RecordTaken = true;
-    NotedFiles.clear();
-    NotedFolders.clear();
+    Appender.reset();
+    Journal.clear();
     KeptFrom.clear();
-    FixedText<MAX_PATH> path;
-    if (previousScript != nullptr && KeepFrom(previousScript)) return;
-    if (InstalledScript(path)) KeepFrom(path);
-}
-
-void RestoreInstalledRecord()
-{
-    FixedText<MAX_PATH> path;
-    if (!RecordTaken || !InstalledScript(path)) return;
-    RecordTaken = false;
-    for (int s = 0; s < SectionCount; ++s) {
-        if (s >= FilesSection) {
-            WriteSection(path, RecordSections[s], nullptr);  // written at the end
-            continue;
-        }
-        WriteSection(path, RecordSections[s], Kept[s]);
-        Free(s);
+    Carried = false;
+    FixedText<MAX_PATH> own;
+    bool haveOwn = RecordPathIn(InstallDir, own);
+    char* lines = nullptr;
+    if (previous != nullptr && !(haveOwn && SamePath(previous, own))) lines = ReadRecordLines(previous);
+    if (lines != nullptr) {
+        KeptFrom.assign(previous);
+        Carried = true;
+    } else if (haveOwn) {
+        lines = ReadRecordLines(own);
     }
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);  // to the file now
+    for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1)
+        Journal.append(line, std::strlen(line) + 1);
+    FreeBlock(lines);
+    Held = true;
 }
 
-void RecordValueOnce(const char* section, const char* key, const char* value)
+void EndInstalledRecord(bool completed)
 {
-    std::size_t length = std::strlen(value);
-    auto special = [](char c) { return c == ' ' || c == '\t' || c == '"'; };
-    FixedText<260> quoted;
-    if (length == 0 || !(special(value[0]) || special(value[length - 1])) ||
-        !quoted.assign("\"").appendWhole(value) || !quoted.appendWhole("\""))
-        return WriteInstalledSettingOnce(section, key, value);
-    WriteInstalledSettingOnce(section, key, quoted);
+    if (completed && Carried) {
+        OpenAppender();
+        // The record now lives here; the folder it came from keeps none.
+        if (Appender) DeleteFileA(KeptFrom);
+    }
+    Appender.reset();
+    Journal.clear();
+    KeptFrom.clear();
+    Held = Carried = false;
 }
 
 void RecordCreatedKey(HKEY root, const char* path, const char* kind)
@@ -272,7 +360,9 @@ bool FullPath(const char* path, FixedText<MAX_PATH>& full)
 bool IsPackageFile(const char* path)
 {
     FixedText<MAX_PATH> full;
-    return FullPath(path, full) && (Ours(FindKey(Kept[FilesSection], full)) || Ours(FindKey(NotedFiles.text(), full)));
+    FixedText<600> value;
+    TextBuffer scratch;
+    return FullPath(path, full) && MergedValue(CurrentLines(scratch), FilesRecord, full, value) && Ours(value);
 }
 
 bool KeepOriginal(const char* path, FixedText<MAX_PATH>& original)
@@ -310,55 +400,44 @@ bool FileStamp(const char* path, FixedText<32>& stamp)
     HANDLE search = FindFirstFileA(path, &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     FindClose(search);
-    FormatStamp(stamp, found.nFileSizeLow, found.ftLastWriteTime);
+    FormatText(stamp, "%lu,%08lX%08lX", found.nFileSizeLow, found.ftLastWriteTime.dwHighDateTime,
+               found.ftLastWriteTime.dwLowDateTime);
     return true;
 }
 
-void FormatStamp(FixedText<32>& stamp, DWORD size, const FILETIME& written)
+bool FileSum(const char* path, FixedText<32>& sum)
 {
-    FormatText(stamp, "%lu,%08lX%08lX", size, written.dwHighDateTime, written.dwLowDateTime);
-}
-
-namespace {
-
-// The size and the time of a stamp; false when it is not one.
-bool ReadStamp(const char* stamp, unsigned long& size, unsigned long long& time)
-{
-    size = 0;
-    time = 0;
-    const char* c = stamp;
-    for (; *c >= '0' && *c <= '9'; ++c) size = size * 10 + static_cast<unsigned long>(*c - '0');
-    if (c == stamp || *c++ != ',') return false;
-    int digits = 0;
-    for (; digits < 16; ++digits, ++c) {
-        int d = *c >= '0' && *c <= '9' ? *c - '0' : *c >= 'A' && *c <= 'F' ? *c - 'A' + 10 : -1;
-        if (d < 0) return false;
-        time = time << 4 | static_cast<unsigned>(d);
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    static char chunk[32768];
+    DWORD got = 0, length = 0;
+    uint32_t crc = 0;
+    if (!file) return false;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        crc = Crc32(crc, chunk, got);
+        length += got;
     }
-    return *c == '\0';
+    FormatSum(sum, length, crc);
+    return true;
 }
 
-}  // namespace
-
-bool SameStamp(const char* a, const char* b)
+void FormatSum(FixedText<32>& sum, DWORD length, DWORD crc)
 {
-    unsigned long sizeA, sizeB;
-    unsigned long long timeA, timeB;
-    if (!ReadStamp(a, sizeA, timeA) || !ReadStamp(b, sizeB, timeB) || sizeA != sizeB) return false;
-    unsigned long long apart = timeA > timeB ? timeA - timeB : timeB - timeA;
-    return apart < 20000000ull;  // two seconds in 100-nanosecond steps
+    FormatText(sum, "%lu,%08lX", static_cast<unsigned long>(length), static_cast<unsigned long>(crc));
 }
 
-void NoteFile(const char* path, const char* found, const char* original, const char* given)
+void NoteFile(const char* path, const char* found, const char* original, const char* sum)
 {
-    FixedText<32> stamp;
+    FixedText<32> stamp, read;
     FixedText<MAX_PATH> full;
-    if (given != nullptr) stamp.assign(given);
-    if ((given == nullptr && !FileStamp(path, stamp)) || !FullPath(path, full)) return;
-    NotedFiles.add(full), NotedFiles.add("="), NotedFiles.add(found), NotedFiles.add(","), NotedFiles.add(stamp);
+    if (!FileStamp(path, stamp) || !FullPath(path, full)) return;
+    if (sum == nullptr && FileSum(path, read)) sum = read;
+    if (sum == nullptr) return;
+    FixedText<MAX_PATH + 64> value;
+    value.assign(found).append(",").append(stamp).append(",").append(AfterFields(sum, 1));
     bool kept = original != nullptr && *original != '\0';
-    if (kept) NotedFiles.add(","), NotedFiles.add(original);
-    NotedFiles.end();
+    if (kept && !value.append(",").appendWhole(original)) return;
+    AddLine(FilesRecord, full, value);
     if (found[0] == 's') LogLine("identical, left %s", full.c_str());
     else if (kept) LogLine("installed %s (the file there before is kept as %s)", full.c_str(), original);
     else LogLine("installed %s", full.c_str());
@@ -367,30 +446,9 @@ void NoteFile(const char* path, const char* found, const char* original, const c
 void NoteFolder(const char* path, bool created)
 {
     FixedText<MAX_PATH> full;
-    if (!FullPath(path, full) || FindKey(NotedFolders.text(), full) != nullptr) return;
-    NotedFolders.add(full), NotedFolders.add(created ? "=created" : "=found"), NotedFolders.end();
+    FixedText<600> value;
+    TextBuffer scratch;
+    if (!FullPath(path, full) || MergedValue(CurrentLines(scratch), FoldersRecord, full, value)) return;
+    AddLine(FoldersRecord, full, created ? "created" : "found");
     LogLine("folder %s %s", full.c_str(), created ? "created" : "found");
-}
-
-void WriteFileRecord(bool completed)
-{
-    FixedText<MAX_PATH> path;
-    if (InstalledScript(path)) {
-        // The record now lives here; the folder it came from keeps none. Its
-        // SETUP.INF, changed so, is still the package's file as it is now.
-        if (completed && !KeptFrom.empty() && !SamePath(KeptFrom, path)) {
-            for (const char* section : RecordSections) WriteSection(KeptFrom, section, nullptr);
-            WritePrivateProfileStringA(nullptr, nullptr, nullptr, KeptFrom);
-            NoteFile(KeptFrom, "same", nullptr, nullptr);
-        }
-        Lines files, folders;
-        Merge(files, Kept[FilesSection], NotedFiles, true);
-        Merge(folders, Kept[FoldersSection], NotedFolders, false);
-        WriteSection(path, FilesRecord, files.text());
-        WriteSection(path, FoldersRecord, folders.text());
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
-    }
-    for (int s = 0; s < SectionCount; ++s) Free(s);
-    NotedFiles.clear();
-    NotedFolders.clear();
 }

@@ -1,9 +1,18 @@
-// The record, in the installed SETUP.INF, of the PC as it was before the
-// package was installed: the registry values the driver registration
-// replaced, the keys the installation created, the system.ini switch, and
-// what the installation found where it put each file and folder. It lets
-// the uninstaller put the PC back as it was. Every entry is written once, so
-// the first installation's record wins over later ones; a later
+// The record of the PC as it was before the package was installed: the
+// registry values the driver registration replaced, the keys the
+// installation created, the system.ini switch, and what the installation
+// found where it put each file and folder. It lets the uninstaller put the
+// PC back as it was. It lives in a file of its own beside the installed
+// SETUP.INF, SETUP.REC, one fact per line:
+//
+//     [Section] key=value
+//
+// Lines are only ever added, each put on the disk as it is written (a
+// record whose end a power cut took is still a record of everything before
+// it), and read by the program itself: the profile functions of Windows 95
+// read no more than 32,767 characters of a section and 64 KB of a file,
+// and a package of some hundred files records more. What is recorded first
+// stays, so the first installation's record wins over later ones; a later
 // installation, into the same folder or another, carries the record on.
 // The installation, the system configuration and the uninstaller all stand
 // on it; it stands on the shell alone.
@@ -14,6 +23,9 @@
 
 #include "shell/fixed_text.h"
 
+// The record's file in the installation folder.
+extern const char* const RecordName;  // "SETUP.REC"
+
 // The record's sections: the mouse types' registry values, the system.ini
 // switch, the registry keys the installation created, the application's
 // handler, the files and the folders.
@@ -21,50 +33,65 @@ extern const char* const RecordSections[7];
 extern const char* const SystemIniRecord;   // section: keys MouseLine, SystemBak, VMouseMoved
 extern const char* const CreatedKeysRecord; // section: "HKLM\path" or "HKCR\path" = tree | empty
 extern const char* const ApplicationRecord; // section: key PropertySheetHandlers
-// Section: full path = what was found there, the file as installed, and
-// where the file it replaced is kept:
-//   created,<size>,<time>           no file had the name
-//   replaced,<size>,<time>,<path>   another file had it; it is kept at path
-//   same,<size>,<time>              a file already held the package's bytes
-// <size> in decimal, <time> the last write as 16 hex digits.
+// Section: full path = what was found there, the file as installed (its
+// size, last write and the CRC-32 of its bytes), and where the file it
+// replaced is kept:
+//   created,<size>,<time>,<sum>           no file had the name
+//   replaced,<size>,<time>,<sum>,<path>   another file had it; it is kept at path
+//   same,<size>,<time>,<sum>              a file already held the package's bytes
+// <size> in decimal, <time> 16 hex digits, <sum> 8 hex digits. A later line
+// of a file gives the file as it lies now; what was found there stays as
+// the first line that found it the package's says.
 extern const char* const FilesRecord;
 extern const char* const FoldersRecord;     // section: full path = created | found
 
-// A value of the installed SETUP.INF (the one in InstallDir), or def. The
+// The record file of the installation in folder.
+bool RecordPathIn(const char* folder, FixedText<MAX_PATH>& path);
+
+// A value of the record of the installation in InstallDir, or def. The
 // result lies in one shared buffer that the next call overwrites.
 const char* ReadInstalledSetting(const char* section, const char* key, const char* def);
 
-// Writes a value into the installed SETUP.INF unless the key is there
-// already (even empty), so the first value recorded stays.
+// Records a value unless the key is there already (even empty), so the
+// first value recorded stays. A value is recorded up to a line break it may
+// hold: the record's lines are never broken.
 void WriteInstalledSettingOnce(const char* section, const char* key, const char* value);
 
-// Records value under key once, as WriteInstalledSettingOnce does, quoted
-// when it begins or ends with a blank or a quotation mark: the profile
-// functions would drop those (the system's driver date " 5-11-1998" begins
-// with a blank).
-void RecordValueOnce(const char* section, const char* key, const char* value);
+// Every line of the record file at path, each ended by a zero and the list
+// by a second one, or null when there is none or it cannot be read. The
+// caller frees it (FreeBlock).
+char* ReadRecordLines(const char* path);
 
-// A whole section of a profile file as GetPrivateProfileSectionA gives it:
-// "key=value" texts, each ended by a zero, the list ended by a second one.
-// Null when the section is empty or missing, or the memory is not there;
-// never a cut section. The caller frees it.
+// The section and the "key=value" of a record line; false when the line is
+// not in the record's form.
+bool SplitRecordLine(const char* line, FixedText<16>& section, const char*& keyAndValue);
+
+// One section of the record of InstallDir's installation as the profile
+// functions give a section: "key=value" texts, each key once with its
+// merged value, each ended by a zero, the list ended by a second one. Null
+// when the section is empty or the memory is not there. The caller frees it.
+char* ReadRecordSection(const char* section);
+
+// A whole section of a profile file (the setup script) as
+// GetPrivateProfileSectionA gives it. Null when the section is empty or
+// missing, or the memory is not there; never a cut section. The caller
+// frees it.
 char* ReadSection(const char* path, const char* section);
 
 // The value of key (compared without regard to case) in such a list, or
 // null. lines may be null.
 const char* FindKey(const char* lines, const char* key);
 
-// Before the copy: keeps the record in memory, since the copy replaces the
-// installed SETUP.INF with the medium's fresh one. It is taken from
-// previousScript (the SETUP.INF of an installation in another folder) when
-// that holds a record, else from InstallDir's SETUP.INF.
-void KeepInstalledRecord(const char* previousScript);
+// Before the copy: the installation takes the record up, from previous
+// (the record of an installation in another folder) when that holds one,
+// else from InstallDir's. Until EndInstalledRecord the record is held in
+// memory as well, and lines go into InstallDir's record file.
+void KeepInstalledRecord(const char* previous);
 
-// After the copy, before anything is recorded: the record sections that the
-// medium's fresh SETUP.INF brought (another PC's) are cleared, and the kept
-// ones, but for the files and folders, written into it. Does its work once;
-// later calls do nothing.
-void RestoreInstalledRecord();
+// At the end of the installation, complete or not: the record file is
+// closed. When the installation completed and the record came from another
+// folder, that folder's record file goes: one record serves the PC.
+void EndInstalledRecord(bool completed);
 
 // Before a key is created: records the first part of its path that does not
 // exist yet (nothing when the key exists). kind "tree": the uninstaller
@@ -83,33 +110,26 @@ bool IsPackageFile(const char* path);
 bool KeepOriginal(const char* path, FixedText<MAX_PATH>& original);
 
 // What the installation found where it put a file ("created", "replaced"
-// with where the original is kept, or "same"), and the file as it lies now:
-// stamp as FileStamp gives it, or null to have it looked up.
-void NoteFile(const char* path, const char* found, const char* original, const char* stamp);
+// with where the original is kept, or "same"), and the file as it lies now,
+// its handle closed (only then has the system settled its time): its sum as
+// FileSum gives it, or null to have it read.
+void NoteFile(const char* path, const char* found, const char* original, const char* sum);
 
 // A folder the installation made, or found there already.
 void NoteFolder(const char* path, bool created);
-
-// At the end of the installation, complete or not: the files and folders
-// noted, merged into the kept record (what an earlier installation found
-// stays; the file as it lies now is what counts), go into the installed
-// SETUP.INF. When the installation completed and the record came from
-// another folder, that folder's SETUP.INF loses its record: one record
-// serves the PC.
-void WriteFileRecord(bool completed);
 
 // A path as the record names it: whole, as the system composes it (one
 // backslash between parts, no "." or ".."); false when it does not fit.
 bool FullPath(const char* path, FixedText<MAX_PATH>& full);
 
 // A file as it lies now, "size,time" as the record writes them; false when
-// there is no such file. FormatStamp writes one from what a handle tells.
+// there is no such file.
 bool FileStamp(const char* path, FixedText<32>& stamp);
-void FormatStamp(FixedText<32>& stamp, DWORD size, const FILETIME& written);
 
-// Whether two such stamps name one file as it was: the same size, and times
-// less than two seconds apart (a FAT disk keeps a file's time to the even
-// second, whatever it was set to).
-bool SameStamp(const char* a, const char* b);
+// The length and CRC-32 of a file's bytes, "length,sum in 8 hex digits" as
+// the script's [Checksums] writes them; false when it cannot be read.
+// FormatSum writes one.
+bool FileSum(const char* path, FixedText<32>& sum);
+void FormatSum(FixedText<32>& sum, DWORD length, DWORD crc);
 
 #endif

@@ -13,7 +13,7 @@
 namespace FixedTextWork {
 [[gnu::noinline]] inline std::size_t Length(const char* chars, std::size_t n)
 {
-    std::size_t used = 0;  // no strnlen: the msvcrt.dll of Windows 95 lacks it
+    std::size_t used = 0;  // no strnlen: the programs link no C runtime
     while (used < n && chars[used] != '\0') ++used;
     return used;
 }

@@ -2,6 +2,7 @@
 #include "shell/setup_log.h"
 
 #include "shell/globals.h"
+#include "shell/handles.h"
 
 const char* LoadText(StringId id)
 {
@@ -74,4 +75,12 @@ void FormatInto(char* out, std::size_t size, const char* format, va_list args)
     char wide[1025];  // wvsprintfA writes at most 1024 characters and the terminator
     wvsprintfA(wide, format, args);
     lstrcpynA(out, wide, static_cast<int>(size));
+}
+
+bool FileInUse(const char* path)
+{
+    FileHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) return false;
+    DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }

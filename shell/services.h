@@ -31,6 +31,12 @@ int DirectoryExists(const char* path);
 // without regard to case).
 bool SamePath(const char* a, const char* b);
 
+// Whether another program holds the file open. Windows 95 deletes and moves
+// a file that is open all the same, so a failed delete cannot tell: the
+// file is opened for this program alone, which a file open elsewhere
+// refuses.
+bool FileInUse(const char* path);
+
 // The install-list block for n file entries and the ten group items; 1 on
 // success, 0 when n is negative or the memory is not available.
 int AllocInstallList(int16_t n);

@@ -101,7 +101,7 @@ void RegisterApplication()
         FixedText<256> previous;
         ReadTextValue(handlers.get(), nullptr, previous);
         if (std::strcmp(previous, "QXMousePage") != 0)
-            RecordValueOnce(ApplicationRecord, "PropertySheetHandlers", previous);
+            WriteInstalledSettingOnce(ApplicationRecord, "PropertySheetHandlers", previous);
     }
     // A key that cannot be created costs only its own step.
     for (const Step& step : steps) {

@@ -40,7 +40,7 @@ struct MouseType {
 // Previous values go into the section of the mouse type being registered.
 void Record(const char* key, const char* value)
 {
-    RecordValueOnce(MouseTypeName, key, value);
+    WriteInstalledSettingOnce(MouseTypeName, key, value);
 }
 
 // The C library's text-to-integer rule (white space, a sign, digits), kept
@@ -150,11 +150,7 @@ bool ClassPath(const char* instance, FixedText<128>& path)
 
 void UpdateRegistry(int32_t includeApplication)
 {
-    if (includeApplication != 0) {
-        // The record of an earlier installation goes on in the fresh script.
-        RestoreInstalledRecord();
-        RegisterApplication();
-    }
+    if (includeApplication != 0) RegisterApplication();
     RegisterMouseDriver();
 }
 

@@ -63,13 +63,13 @@ int MoveMouseDevice()
     return MoveFileA(device, backup) ? 0 : -1;
 }
 
-// Before system.ini is edited: its [386Enh] mouse line (quoted, so the
-// profile functions keep its blanks) and whether a system.bak exists.
+// Before system.ini is edited: its [386Enh] mouse line and whether a
+// system.bak exists.
 void RecordSystemIniBefore()
 {
     if (InstallDir.empty()) return;  // no installation to record for
     FixedText<256> line;
-    if (FindMouseLine(line)) RecordValueOnce(SystemIniRecord, "MouseLine", line);
+    if (FindMouseLine(line)) WriteInstalledSettingOnce(SystemIniRecord, "MouseLine", line);
     FixedText<MAX_PATH> backup;
     if (WindowsPath(backup, "\\system.bak"))
         WriteInstalledSettingOnce(SystemIniRecord, "SystemBak",

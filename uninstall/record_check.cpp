@@ -22,13 +22,10 @@ using Path = FixedText<MAX_PATH>;
 // Windows folders, the Start menu's programs and the programs folder.
 constexpr int SystemFolderCount = 6;
 Path SystemFolders[SystemFolderCount];
-Path Programs;
+Path Programs, ProgramsTail;
 char* Folders;  // the record's [Folders]
 
-bool Script(Path& path)
-{
-    return path.assignWhole(InstallDir) && path.appendWhole("\\SETUP.INF");
-}
+void FindProgramsTail();
 
 void FindSystemFolders()
 {
@@ -43,6 +40,7 @@ void FindSystemFolders()
         ReadTextValue(key.get(), "ProgramFilesDir", SystemFolders[4]);
     if (!ProgramsFolder(Programs)) Programs.clear();
     SystemFolders[5] = Programs;
+    FindProgramsTail();
 }
 
 // A path the record may name: drive-rooted and whole, as the installation
@@ -77,6 +75,63 @@ bool ParentOf(const char* path, Path& parent)
     return parent.assignWhole(full);
 }
 
+// Whether text begins with start, without regard to case.
+bool Begins(const char* text, const char* start)
+{
+    std::size_t length = std::strlen(start);
+    FixedText<MAX_PATH> head;
+    if (std::strlen(text) < length || !head.assignWhole(text)) return false;
+    head.truncate(length);
+    return lstrcmpiA(head, start) == 0;
+}
+
+// The first backslash from p on, walked by characters of the code page (a
+// trail byte may be a backslash); null when there is none.
+const char* NextBackslash(const char* p)
+{
+    for (; *p != '\0'; p = CharNextA(p))
+        if (*p == '\\') return p;
+    return nullptr;
+}
+
+// Where a user's programs lie below the user's folder: the part of the
+// Start menu's programs after Windows\Profiles\<name>\ or, without user
+// profiles, after the Windows folder ("Start Menu\Programs" as this PC
+// names it); empty when they lie elsewhere.
+void FindProgramsTail()
+{
+    ProgramsTail.clear();
+    Path root;
+    root.assign(WindowsDir).append("\\");
+    if (Programs.empty() || !Begins(Programs, root)) return;
+    const char* tail = Programs.c_str() + root.size();
+    root.append("Profiles\\");
+    if (Begins(Programs, root)) {
+        const char* slash = NextBackslash(Programs.c_str() + root.size());
+        if (slash == nullptr) return;
+        tail = slash + 1;
+    }
+    ProgramsTail.assign(tail);
+}
+
+// The package's own group in the Start menu of any user of this PC: with
+// user profiles (Windows 98) each user's lies in Windows\Profiles\<name>,
+// so another user, or one who turned profiles on or off since, finds the
+// group in a Start menu not his own. Nothing else there is the package's.
+bool AnyUsersGroup(const char* folder)
+{
+    Path parent, group, plain, profiles;
+    if (ProgramsTail.empty() || GroupTitle.empty() || !ParentOf(folder, parent) || !group.assignWhole(parent) ||
+        !group.appendWhole("\\") || !group.appendWhole(GroupTitle) || lstrcmpiA(group, folder) != 0)
+        return false;
+    plain.assign(WindowsDir).append("\\").append(ProgramsTail);
+    if (lstrcmpiA(plain, parent) == 0) return true;
+    profiles.assign(WindowsDir).append("\\Profiles\\");
+    if (!Begins(parent, profiles)) return false;
+    const char* slash = NextBackslash(parent.c_str() + profiles.size());
+    return slash != nullptr && slash != parent.c_str() + profiles.size() && lstrcmpiA(slash + 1, ProgramsTail) == 0;
+}
+
 // A folder an installation may have made or used: the group under the
 // Start menu's programs, or one that is no drive's root, holds no system
 // folder and lies outside the Windows folder.
@@ -84,6 +139,7 @@ bool AllowedFolder(const char* folder)
 {
     Path parent;
     if (!Programs.empty() && ParentOf(folder, parent) && lstrcmpiA(parent, Programs) == 0) return true;
+    if (AnyUsersGroup(folder)) return true;
     if (std::strlen(folder) <= 3 || Inside(folder, WindowsDir)) return false;
     for (const Path& system : SystemFolders)
         if (!system.empty() && (lstrcmpiA(folder, system) == 0 || Inside(system, folder))) return false;
@@ -117,16 +173,6 @@ bool PackageDestination(const char* path)
         }
     }
     return false;
-}
-
-// Whether text begins with start, without regard to case.
-bool Begins(const char* text, const char* start)
-{
-    std::size_t length = std::strlen(start);
-    FixedText<MAX_PATH> head;
-    if (std::strlen(text) < length || !head.assignWhole(text)) return false;
-    head.truncate(length);
-    return lstrcmpiA(head, start) == 0;
 }
 
 bool Digits(const char* text, std::size_t count, bool hex)
@@ -223,13 +269,19 @@ bool ParseFileLine(const char* value, FileLine& line)
     if (comma == nullptr || comma - value >= 16) return false;
     line.found.assign(value);
     line.found.truncate(static_cast<std::size_t>(comma - value));
+    // <size>,<time in 16 hex digits>,<sum in 8 hex digits>
     const char* size = comma + 1;
     std::size_t digits = 0;
     while (size[digits] >= '0' && size[digits] <= '9') ++digits;
-    if (digits == 0 || digits > 10 || size[digits] != ',' || !Digits(size + digits + 1, 16, true)) return false;
-    const char* end = size + digits + 1 + 16;
-    line.stamp.assign(size);
-    line.stamp.truncate(static_cast<std::size_t>(end - size));
+    const char* time = size + digits + 1;
+    if (digits == 0 || digits > 10 || size[digits] != ',' || !Digits(time, 16, true) || time[16] != ',' ||
+        !Digits(time + 17, 8, true))
+        return false;
+    const char* end = time + 17 + 8;
+    line.sum.assign(size);
+    line.sum.truncate(digits);
+    line.sum.append(time + 16);
+    line.sum.truncate(digits + 9);
     line.original.clear();
     bool replaced = std::strcmp(line.found, "replaced") == 0;
     if (replaced) return *end == ',' && line.original.assignWhole(end + 1) && !line.original.empty();
@@ -238,25 +290,33 @@ bool ParseFileLine(const char* value, FileLine& line)
 
 bool RecordPresent()
 {
-    Path script;
-    if (!Script(script)) return false;
-    for (const char* section : RecordSections) {
-        char* lines = ReadSection(script, section);
-        FreeBlock(lines);
-        if (lines != nullptr) return true;
-    }
-    return false;
+    Path record;
+    char* lines = RecordPathIn(InstallDir, record) ? ReadRecordLines(record) : nullptr;
+    FreeBlock(lines);
+    return lines != nullptr;
 }
 
 bool RecordIsSound(FixedText<600>& offending)
 {
-    Path script;
-    if (!Script(script)) return false;
+    Path record;
+    if (!RecordPathIn(InstallDir, record)) return false;
     FindSystemFolders();
-    Folders = ReadSection(script, FoldersRecord);
+    // Every line in the record's form, of one of its sections.
+    char* raw = ReadRecordLines(record);
     bool sound = true;
+    for (const char* line = raw; line != nullptr && *line != '\0' && sound; line += std::strlen(line) + 1) {
+        FixedText<16> section;
+        const char* keyAndValue;
+        sound = false;
+        if (SplitRecordLine(line, section, keyAndValue))
+            for (const char* known : RecordSections) sound = sound || std::strcmp(section, known) == 0;
+        if (!sound) offending.assign(line);
+    }
+    FreeBlock(raw);
+    // Then what each names, as the removal reads it.
+    Folders = ReadRecordSection(FoldersRecord);
     for (int s = 0; s < 7 && sound; ++s) {
-        char* lines = ReadSection(script, RecordSections[s]);
+        char* lines = ReadRecordSection(RecordSections[s]);
         for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
             FixedText<300> key;
             const char* equals = std::strchr(line, '=');

@@ -14,14 +14,14 @@
 // where the original is kept.
 struct FileLine {
     FixedText<16> found;     // created, replaced or same
-    FixedText<32> stamp;     // size,time
+    FixedText<32> sum;       // size,CRC-32 as FileSum gives them
     FixedText<260> original; // replaced only
 };
 
 // Splits a [Files] value; false when it is not in the record's form.
 bool ParseFileLine(const char* value, FileLine& line);
 
-// Whether the installed SETUP.INF holds a record at all.
+// Whether the installation folder holds a record at all.
 bool RecordPresent();
 
 // True when every line of the record is one an installation can have

@@ -7,7 +7,6 @@
 #include "install/copy_engine.h"
 #include "record/installed_record.h"
 #include "shell/memory.h"
-#include "shell/crc32.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
 #include "shell/services.h"
@@ -21,13 +20,6 @@ namespace {
 using Path = FixedText<MAX_PATH>;
 
 const char* const OurMouseLine = "mouse=*vmouse";
-
-const char* Script()
-{
-    static Path script;
-    script.assign(InstallDir).append("\\SETUP.INF");
-    return script;
-}
 
 bool WindowsPath(Path& path, const char* name)
 {
@@ -44,28 +36,33 @@ bool ShortPath(const char* path, Path& shortPath)
 // Windows 9x has no MoveFileExA that works: a file in use goes at the next
 // start of Windows, through the [rename] section of WININIT.INI, where
 // "NUL=" and the file's short path delete it, and "dest=source" puts source
-// in dest's place.
-void AtRestart(const char* path, const char* source)
+// in dest's place. A replaced file gets its original back so, after its
+// own is deleted: WININIT runs before Windows, and knows only short names.
+void AtRestart(const char* path, const char* original)
 {
     Path target, from;
-    FixedText<2 * MAX_PATH + 4> line;
-    bool named = ShortPath(path, target) && (source == nullptr || ShortPath(source, from));
-    if (!named || !line.assign(source == nullptr ? "NUL" : target.c_str()).appendWhole("=") ||
-        !line.appendWhole(source == nullptr ? target.c_str() : from.c_str()) || !line.appendWhole("\n"))
+    FixedText<3 * MAX_PATH + 16> lines;
+    bool named = ShortPath(path, target) && (original == nullptr || ShortPath(original, from));
+    if (!named || !lines.assign("NUL=").appendWhole(target) || !lines.appendWhole("\n") ||
+        (original != nullptr && (!lines.appendWhole(target) || !lines.appendWhole("=") ||
+                                 !lines.appendWhole(from) || !lines.appendWhole("\n"))))
         return Leave(path, "it cannot be removed, nor at the restart");
-    if (std::strstr(Result->renameLines, line) != nullptr) return;
-    if (!Result->renameLines.appendWhole(line)) return Leave(path, "too many files wait for the restart");
-    Result->waiting.append("- ").append(path).append("\n");
+    if (std::strstr(Result->renameLines, lines) != nullptr) return;
+    if (!Result->renameLines.appendWhole(lines)) return Leave(path, "too many files wait for the restart");
+    Result->waiting.append("- ").append(path).append(original != nullptr ? " (and the file it replaced comes back)\n" : "\n");
 }
 
-// The installation's own file goes; it is read-only only when the user
-// made it so, and stays then.
-bool Remove(const char* path, const char* self)
+// The installation's own file goes now, or at the restart while a program
+// holds it (this one's among them); it is read-only only when the user made
+// it so, and stays then. A replaced file's original comes back at the
+// restart too. True when it went now.
+bool Remove(const char* path, const char* self, const char* original = nullptr)
 {
-    if (SamePath(path, self)) return AtRestart(path, nullptr), false;  // a running program's file
-    if ((GetFileAttributesA(path) & FILE_ATTRIBUTE_READONLY) != 0) return Leave(path, "it is read-only"), false;
-    if (DeleteFileA(path)) return true;
-    AtRestart(path, nullptr);
+    bool running = SamePath(path, self);
+    if (!running && (GetFileAttributesA(path) & FILE_ATTRIBUTE_READONLY) != 0)
+        return Leave(path, "it is read-only"), false;
+    if (!running && !FileInUse(path) && DeleteFileA(path)) return true;
+    AtRestart(path, original);
     return false;
 }
 
@@ -81,71 +78,27 @@ bool MoveAnywhere(const char* from, const char* to)
 }
 
 // A file the installation replaced: the package's goes and the original
-// comes back, byte for byte, with its time and attributes.
+// comes back, byte for byte, with its time and attributes; at the restart
+// when the package's is in use.
 void PutBack(const char* path, const char* original, bool present, const char* self)
 {
     if (GetFileAttributesA(original) == INVALID_FILE_ATTRIBUTES)
         return Leave(path, "the file it replaced is no longer where the installation kept it");
-    if (present && SamePath(path, self)) return AtRestart(path, original);
-    if (present && !Remove(path, self)) return;
+    if (present && !Remove(path, self, original)) return;
     if (MoveAnywhere(original, path)) ++Result->originalsBack;
     else Leave(original, "it cannot go back in its place");
 }
 
-// The sum the script records of the file the installation put at path: the
-// medium's [Checksums] line of the file line whose destination it is.
-bool RecordedSum(const char* path, FixedText<32>& sum)
-{
-    sum.clear();
-    for (int d = 1; d <= DiskCount; ++d) {
-        for (int n = 1; n <= Disks[d - 1].FileCount; ++n) {
-            FixedText<256> destination, source;
-            Path full;
-            if (!BuildDestPath(destination, d, n) || !FullPath(destination, full) || lstrcmpiA(full, path) != 0 ||
-                !BuildSourcePath(source, d, n))
-                continue;
-            GetPrivateProfileStringA("Checksums", ChecksumKey(source), "", sum.data(), sum.Capacity, Script());
-            return !sum.empty();
-        }
-    }
-    return false;
-}
-
-// The file's length and sum as they are now, in the form the script records.
-bool SumNow(const char* path, FixedText<32>& sum)
-{
-    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    static char chunk[32768];
-    DWORD got = 0, length = 0;
-    uint32_t crc = 0;
-    if (!file) return false;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        crc = Crc32(crc, chunk, got);
-        length += got;
-    }
-    FormatText(sum, "%lu,%08lX", static_cast<unsigned long>(length), static_cast<unsigned long>(crc));
-    return true;
-}
-
-// Whether a file whose size and time are as installed holds other bytes
-// than the package's all the same (the script records their sum).
-bool BytesChanged(const char* path)
-{
-    FixedText<32> recorded, now;
-    return RecordedSum(path, recorded) && SumNow(path, now) && lstrcmpiA(recorded, now) != 0;
-}
-
-// One line of [Files]: what was found there decides what is done.
+// One line of [Files]: what was found there decides what is done. A file
+// that still holds the bytes the installation put there is the package's,
+// whatever its time says: FAT keeps local times, and Windows 9x reads them
+// an hour off once the clocks have changed since.
 void UndoFile(const char* path, const FileLine& line, const char* self)
 {
     if (std::strcmp(line.found, "same") == 0) return;  // it was there before, as it is
-    FixedText<32> stamp;
-    bool present = FileStamp(path, stamp);
-    // The record itself changes as it is written: it is the package's.
-    bool asInstalled = SameStamp(stamp, line.stamp);
-    bool record = !asInstalled && SamePath(path, Script());
-    if (present && !record && (!asInstalled || BytesChanged(path))) {
+    FixedText<32> now;
+    bool present = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    if (present && (!FileSum(path, now) || lstrcmpiA(now, line.sum) != 0)) {
         FixedText<400> why;
         why.assign("changed since the installation");
         if (!line.original.empty()) why.append("; the file it replaced is kept as ").append(line.original);
@@ -232,27 +185,19 @@ void UndoFiles()
 {
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, sizeof self - 1);
-    Path script;
-    script.assign(Script());
-    char* files = ReadSection(script, FilesRecord);
-    char* folders = ReadSection(script, FoldersRecord);
-    // The record goes last: until then it is what tells what to do.
-    const char* recordLine = nullptr;
+    // The record is read whole first, and goes once its files are undone.
+    char* files = ReadRecordSection(FilesRecord);
+    char* folders = ReadRecordSection(FoldersRecord);
     for (const char* line = files; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
         Path path;
         FileLine parsed;
         const char* equals = std::strchr(line, '=');
         if (equals == nullptr || !path.assignWhole(line)) continue;
         path.truncate(static_cast<std::size_t>(equals - line));
-        if (!ParseFileLine(equals + 1, parsed)) continue;
-        if (SamePath(path, script)) recordLine = line;
-        else UndoFile(path, parsed, self);
+        if (ParseFileLine(equals + 1, parsed)) UndoFile(path, parsed, self);
     }
-    if (recordLine != nullptr) {
-        FileLine parsed;
-        ParseFileLine(std::strchr(recordLine, '=') + 1, parsed);
-        UndoFile(script, parsed, self);
-    }
+    Path record;
+    if (RecordPathIn(InstallDir, record)) DeleteFileA(record);
     FixedText<96> count;
     FormatText(count, "- %d of the package's files", Result->filesRemoved);
     Result->done.append(count);

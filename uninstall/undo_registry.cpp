@@ -172,9 +172,7 @@ bool HoldsValues(HKEY root, const char* path)
 // left in them or below them. How many the record names.
 int RemoveCreatedKeys(const char* kind)
 {
-    FixedText<MAX_PATH> script;
-    if (!script.assignWhole(InstallDir) || !script.appendWhole("\\SETUP.INF")) return 0;
-    char* lines = ReadSection(script, CreatedKeysRecord);
+    char* lines = ReadRecordSection(CreatedKeysRecord);
     const char* ends[512];
     int count = 0;
     for (const char* line = lines; line != nullptr && *line != '\0' && count < 512; line += std::strlen(line) + 1)
@@ -232,7 +230,7 @@ void UndoRegistry()
     bool serial = RestoreMouseRecord("Serial", SerialName, SerialInfSection);
     int created = RemoveCreatedKeys("tree");
     if (!ps2 && !serial && created == 0)
-        Leave("the mouse driver's device settings", "the installed SETUP.INF holds no record of them");
+        Leave("the mouse driver's device settings", "the record of the installation names none of them");
     else if (Result->valuesRestored + Result->keysRemoved > 0)
         Result->done.append("- the mouse settings the installation replaced are back\n");
     RemoveApplicationEntries();

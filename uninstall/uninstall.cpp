@@ -15,14 +15,19 @@ namespace {
 
 FixedText<96> Caption;
 
-// Why nothing was removed: the record is missing, cannot be read, holds
-// nothing, or names what the installation cannot have made.
-void TellNothingRemoved(const char* why, const char* line = nullptr)
+// Why nothing was removed: the installed script or the record is missing,
+// cannot be read, holds nothing, or names what the installation cannot have
+// made.
+const char* const ScriptFile = "The installed script, SETUP.INF";
+const char* const RecordFile = "The record of the installation, SETUP.REC";
+
+void TellNothingRemoved(const char* file, const char* why, const char* line = nullptr)
 {
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, sizeof self - 1);
     FixedText<1024> text;
-    text.assign("The record of the installation, SETUP.INF beside ")
+    text.assign(file)
+        .append(" beside ")
         .append(self)
         .append(", ")
         .append(why)
@@ -33,9 +38,10 @@ void TellNothingRemoved(const char* why, const char* line = nullptr)
     MessageBoxA(nullptr, text, "Uninstall", MB_OK | MB_ICONEXCLAMATION);
 }
 
-// The installed SETUP.INF lies beside this program; the loader reads it from
-// there, and everything of the installation is found from it. False when
-// the user was told why nothing can be removed.
+// The installed SETUP.INF and the record lie beside this program; the
+// loader reads the script from there, and everything of the installation is
+// found from the two. False when the user was told why nothing can be
+// removed.
 bool LoadRecord()
 {
     ReadWindowsDirectory();
@@ -45,12 +51,13 @@ bool LoadRecord()
     DWORD length = GetFullPathNameA(self, sizeof script, script, &name);
     if (length == 0 || length >= sizeof script || name == nullptr || name - script + 10 > MAX_PATH) return false;
     lstrcpynA(name, "SETUP.INF", 10);
-    if (GetFileAttributesA(script) == INVALID_FILE_ATTRIBUTES) return TellNothingRemoved("is missing"), false;
-    if (!LoadInstalledScript()) return TellNothingRemoved("cannot be read"), false;
-    if (!RecordPresent()) return TellNothingRemoved("holds no record of an installation"), false;
+    if (GetFileAttributesA(script) == INVALID_FILE_ATTRIBUTES) return TellNothingRemoved(ScriptFile, "is missing"), false;
+    if (!LoadInstalledScript()) return TellNothingRemoved(ScriptFile, "cannot be read"), false;
+    if (!RecordPresent()) return TellNothingRemoved(RecordFile, "is missing or holds nothing"), false;
     FixedText<600> offending;
     if (!RecordIsSound(offending))
-        return TellNothingRemoved("holds a line that names something no installation of the package can have made",
+        return TellNothingRemoved(RecordFile,
+                                  "holds a line that names something no installation of the package can have made",
                                   offending),
                false;
     return true;

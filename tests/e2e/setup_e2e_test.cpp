@@ -157,13 +157,8 @@ protected:
         EXPECT_EQ("PS2", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
         EXPECT_EQ("*vmouse", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "DevLoader")) << "left as it was";
 
-        // The record of what was replaced, in the installed script.
-        std::string script = std::string(Installed) + "\\SETUP.INF";
-        auto recorded = [&](const char* key, const char* section = "PS2") {
-            char value[256] = "";
-            GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, script.c_str());
-            return std::string(value);
-        };
+        // The record of what was replaced, beside the installed script.
+        auto recorded = [&](const char* key, const char* section = "PS2") { return RecordedIn(Installed, section, key); };
         EXPECT_EQ(Ps2Device, recorded("SubKey1"));
         EXPECT_EQ("Standard PS/2 Port Mouse", recorded("DeviceDesc"));
         EXPECT_EQ("(Standard mouse types)", recorded("Mfg"));
@@ -213,10 +208,8 @@ TEST_F(EndToEnd, FullSerialInstallationRestartNow)
     EXPECT_EQ("Zorva Serial Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, SerialDevice, "DeviceDesc"));
     EXPECT_EQ("QX_SER", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "InfSection"));
     EXPECT_EQ("Serial", TextOf(HKEY_LOCAL_MACHINE, ClassKey, "MouseType"));
-    char value[256] = "";
-    GetPrivateProfileStringA("Serial", "SubKey1", "", value, sizeof value,
-                             (std::string(Installed) + "\\SETUP.INF").c_str());
-    EXPECT_STREQ("Enum\\ROOT\\*PNP0F0C\\0000", value) << "the device's key as the active list names it";
+    EXPECT_EQ("Enum\\ROOT\\*PNP0F0C\\0000", RecordedIn(Installed, "Serial", "SubKey1"))
+        << "the device's key as the active list names it";
     ExpectMouseDeviceSwitched();
     EXPECT_TRUE(restart_.requested());
 }
@@ -240,14 +233,11 @@ TEST_F(EndToEnd, DriverOnlyRunRegistersTheDriverAndRestarts)
     EXPECT_TRUE(restart_.requested());
     EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
     // Only the driver: no files, no application entries, system.ini untouched,
-    // and the record lies in the script beside the program.
+    // and the record lies beside the program.
     EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
     EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
     EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
-    char value[256] = "";
-    GetPrivateProfileStringA("PS2", "DeviceDesc", "", value, sizeof value,
-                             (std::string(Medium) + "\\SETUP.INF").c_str());
-    EXPECT_STREQ("Standard PS/2 Port Mouse", value);
+    EXPECT_EQ("Standard PS/2 Port Mouse", RecordedIn(Medium, "PS2", "DeviceDesc"));
 }
 
 TEST_F(EndToEnd, CancelOnEachPageLeavesThePcAsItWas)

@@ -229,7 +229,8 @@ TEST_F(Uninstall, WhatWasThereBeforeComesBack)
 // file line added to the script names nothing the uninstaller acts on.
 TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
 {
-    const std::string script = Installed + "\\SETUP.INF", winIni = WindowsDirectory() + "\\WIN.INI";
+    const std::string script = Installed + "\\SETUP.INF", record = Installed + "\\SETUP.REC",
+                      winIni = WindowsDirectory() + "\\WIN.INI";
     CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\SomeoneElse");
     WriteTextFile(winIni, "[windows]\r\n");
     before_ = TakeSnapshot();
@@ -238,8 +239,8 @@ TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
     FindClose(FindFirstFileA(winIni.c_str(), &found));
     char time[24];
     wsprintfA(time, "%08lX%08lX", found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
-    const std::string winIniStamp = "created," + std::to_string(found.nFileSizeLow) + "," + time;
-    const std::string sound = ReadTextFile(script);
+    const std::string winIniStamp = "created," + std::to_string(found.nFileSizeLow) + "," + time + ",00000000";
+    const std::string sound = ReadTextFile(record);
     const Snapshot installed = TakeSnapshot();
     const struct {
         const char* section;
@@ -247,7 +248,7 @@ TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
     } edits[] = {
         {"Files", winIni, winIniStamp},
         {"Files", Installed + "\\..\\..\\windows\\WIN.INI", winIniStamp},
-        {"Files", Installed + "\\QXMAIN.EXE", "replaced,1,0000000000000000," + winIni},
+        {"Files", Installed + "\\QXMAIN.EXE", "replaced,1,0000000000000000,00000000," + winIni},
         {"Files", Installed + "\\QXMAIN.EXE", "created,1"},
         {"Folders", "C:\\windows", "created"},
         {"Folders", "C:\\", "found"},
@@ -256,18 +257,24 @@ TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
         {"PS2", "SubKey2", "SOFTWARE\\SomeoneElse"},
         {"Serial", "SubKey1", "SOFTWARE\\SomeoneElse"},
         {"SystemIni", "MouseLine", "shell=another.exe"},
+        {"Elsewhere", "Key", "a section no installation writes"},
+        {"", "a line not in the record's form", ""},
     };
     for (const auto& edit : edits) {
-        WritePrivateProfileStringA(edit.section, edit.key.c_str(), edit.value.c_str(), script.c_str());
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
+        // The line of that key edited in place, or one more.
+        std::string line = *edit.section == '\0' ? edit.key : std::string("[") + edit.section + "] " + edit.key + "=";
+        std::string edited = sound;
+        size_t at = edited.find(line);
+        if (at == std::string::npos || *edit.section == '\0') edited += line + edit.value + "\r\n";
+        else edited.replace(at, edited.find("\r\n", at) - at, line + edit.value);
+        line += edit.value;
+        WriteTextFile(record, edited);
         MessageBoxSeen refusal;
         EXPECT_EQ(EndedWith(0),
                   RunDriven("\"" + Installed + "\\UNINSTAL.EXE\"", [&] { refusal = AnswerMessageBox(IDOK, 30000); }));
-        std::string line = std::string("[") + edit.section + "] " + edit.key + "=" + edit.value;
         EXPECT_NE(std::string::npos, refusal.text.find(line)) << line << "\n" << refusal.text;
         EXPECT_NE(std::string::npos, refusal.text.find("Nothing has been removed.")) << line;
-        WriteTextFile(script, sound);
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
+        WriteTextFile(record, sound);
         EXPECT_EQ("", Differences(installed, TakeSnapshot())) << line;
     }
 
@@ -275,9 +282,11 @@ TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
     WritePrivateProfileStringA("Disk2", "5", "WIN.INI,WIN.INI,Not the package's,WinDir", script.c_str());
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
     std::string report = RunUninstaller();
-    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    EXPECT_NE(std::string::npos, report.find("Left as they are:\n- " + script + ": changed since the installation\n\n"))
+        << "the script edited since, and nothing else: " << report;
     EXPECT_EQ("[windows]\r\n", ReadTextFile(winIni));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SomeoneElse"));
+    DeleteFileA(script.c_str());
     ExpectPcAsBefore();
 }
 
@@ -318,10 +327,9 @@ TEST_F(Uninstall, TheDriverValueAndTheRecordAreThisPcs)
     RegOpenKeyExA(HKEY_LOCAL_MACHINE, Ps2Device, 0, KEY_ALL_ACCESS, &key);
     RegDeleteValueA(key, "Driver");
     RegCloseKey(key);
-    const std::string mediumScript = std::string(Medium) + "\\SETUP.INF";
-    WritePrivateProfileStringA("PS2", "SubKey1", Ps2Device, mediumScript.c_str());
-    WritePrivateProfileStringA("PS2", "DeviceDesc", "Another PC's mouse", mediumScript.c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, mediumScript.c_str());
+    // As a -u run from a writable medium on another PC would leave it.
+    AddToRecord(Medium, "PS2", "SubKey1", Ps2Device);
+    AddToRecord(Medium, "PS2", "DeviceDesc", "Another PC's mouse");
     before_ = TakeSnapshot();
 
     Install();

@@ -3,6 +3,7 @@
 #define SETUP_TEST_FILES_H
 
 #include <string>
+#include <vector>
 
 std::string WindowsDirectory();
 std::string SystemDirectory();
@@ -13,5 +14,14 @@ bool FileExists(const std::string& path);
 bool WriteTextFile(const std::string& path, const std::string& text);
 // A file's bytes; empty when it cannot be read.
 std::string ReadTextFile(const std::string& path);
+
+// The record an installation keeps in folder (SETUP.REC, lines of
+// "[Section] key=value"): the first value of key in section, or "<none>";
+// the keys of a section, each once, in the order first recorded; and a line
+// added to it.
+std::string RecordedIn(const std::string& folder, const std::string& section, const std::string& key);
+std::vector<std::string> RecordedKeysIn(const std::string& folder, const std::string& section);
+void AddToRecord(const std::string& folder, const std::string& section, const std::string& key,
+                 const std::string& value);
 
 #endif

@@ -157,10 +157,10 @@ TEST_F(Entry, DriverOnlyRunRegistersTellsAndRestarts)
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), Boxes[0].type);
     EXPECT_TRUE(box.seen);
     EXPECT_EQ(std::vector<UINT>{EWX_REBOOT}, Restarts);
-    // Registered for the PS/2 mouse, recorded in the script beside the program.
+    // Registered for the PS/2 mouse, recorded beside the program.
     EXPECT_STREQ(TestDirectory().c_str(), InstallDir);
     EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, DeviceKey, "DeviceDesc"));
-    EXPECT_NE(std::string::npos, ReadTextFile(TestDirectory() + "\\SETUP.INF").find("DeviceDesc=Standard PS/2 Port Mouse"));
+    EXPECT_EQ("Standard PS/2 Port Mouse", RecordedIn(TestDirectory(), "PS2", "DeviceDesc"));
 }
 
 TEST_F(Entry, CancelInTheDriverOnlyRunChangesNothing)

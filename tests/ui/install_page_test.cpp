@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -143,10 +144,8 @@ protected:
     // package's own, replaced without keeping the old ones.
     void RecordAsThePackages(std::initializer_list<const char*> names)
     {
-        std::string script = dest_ + "\\SETUP.INF";
         for (const char* name : names)
-            WritePrivateProfileStringA("Files", (dest_ + "\\" + name).c_str(), "created,3,0000000000000000",
-                                       script.c_str());
+            AddToRecord(dest_, "Files", dest_ + "\\" + name, "created,3,0000000000000000,00000000");
     }
 
     // Runs the page to its end while one file fails: its box, answered
@@ -471,10 +470,10 @@ TEST_F(InstallPage, EachFailedFileIsReportedAndIgnoredFilesAreListed)
     EXPECT_EQ("Updating Registry...", TextsOf(IDC_STATUS).back());
     EXPECT_TRUE(Registered());
 
-    // Nothing else arrived: no temporary file is left behind. (SETUP.INF is
-    // the record of the registry keys the registration created.)
+    // Nothing else arrived: no temporary file is left behind. (SETUP.REC is
+    // the record of what the installation did.)
     std::vector<std::string> present = FilesMatching(dest_, "*");
-    present.erase(std::remove(present.begin(), present.end(), "SETUP.INF"), present.end());
+    present.erase(std::remove(present.begin(), present.end(), "SETUP.REC"), present.end());
     EXPECT_EQ(5u, present.size());
 }
 
@@ -789,17 +788,32 @@ std::string ChecksumOf(const std::string& bytes)
 // A source whose bytes are not those the script records is damaged, plain or
 // compressed: reported with its own reason, never put in a file's place
 // (the old file stays), skipped on Ignore, and installed on a Retry once
-// mended. A file the script records no sum of installs as it stands.
+// mended. A file the script records no sum of installs as it stands. A
+// byte changed in the compressed stream itself (a flag byte turns literals
+// into matches) may end the expansion short or long of the recorded length:
+// that is damage too, not a read cut short.
 TEST_F(InstallPage, ADamagedSourceIsReportedAndNeverTakesAFilesPlace)
 {
     const std::string good = Pattern(4000, 3), bad = Pattern(4000, 4), packed = Pattern(9000, 5);
     std::string flipped = packed;
     flipped[4500] ^= 0x20;
-    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=4\n[DirectoryName]\nSubDir1=SUB\n"
-         "[Disk1]\n1=GOOD.TXT,GOOD.TXT,Good\n2=BAD.TXT,BAD.TXT,Mended\n3=PACKED.TX_,PACKED.TXT,Damaged,SubDir1\n"
-         "4=FREE.TXT,FREE.TXT,Unrecorded\n"
-         "[Checksums]\nGOOD.TXT=" + ChecksumOf(good) + "\nbad.txt=" + ChecksumOf(bad) +
-         "\nSUB\\PACKED.TX_=" + ChecksumOf(packed) + "\n");
+    const std::string stream = Pattern(900, 6), compressed = Szdd(stream);
+    const size_t flips[] = {14, 14 + 9 * 50, 14 + 9 * 50 + 4, compressed.size() - 1};  // flag bytes, a literal, the last
+    std::string script = "[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=8\n"
+                         "[DirectoryName]\nSubDir1=SUB\n"
+                         "[Disk1]\n1=GOOD.TXT,GOOD.TXT,Good\n2=BAD.TXT,BAD.TXT,Mended\n3=PACKED.TX_,PACKED.TXT,Damaged,SubDir1\n"
+                         "4=FREE.TXT,FREE.TXT,Unrecorded\n";
+    std::string sums = "[Checksums]\nGOOD.TXT=" + ChecksumOf(good) + "\nbad.txt=" + ChecksumOf(bad) +
+                       "\nSUB\\PACKED.TX_=" + ChecksumOf(packed) + "\n";
+    for (size_t i = 0; i < std::size(flips); ++i) {
+        const std::string name = "CUT" + std::to_string(i);
+        script += std::to_string(5 + i) + "=" + name + ".TX_," + name + ".TXT,Stream\n";
+        sums += name + ".TX_=" + ChecksumOf(stream) + "\n";
+        std::string cut = compressed;
+        cut[flips[i]] ^= 0x01;
+        Source(name + ".TX_", cut);
+    }
+    Load(script + sums);
     Source("GOOD.TXT", good);
     Source("BAD.TXT", bad.substr(0, 3999) + "!");
     Source("SUB\\PACKED.TX_", Szdd(flipped));
@@ -808,13 +822,14 @@ TEST_F(InstallPage, ADamagedSourceIsReportedAndNeverTakesAFilesPlace)
     CreateDirectoryA((dest_ + "\\SUB").c_str(), nullptr);
     WriteTextFile(dest_ + "\\SUB\\PACKED.TXT", "old");
 
-    MessageBoxSeen mended, skipped, list;
+    MessageBoxSeen mended, skipped, streams[std::size(flips)], list;
     Robot robot([&] {
         mended = AnswerMessageBox(IDRETRY, 10000, [&] {
             EXPECT_EQ("old", ReadTextFile(dest_ + "\\BAD.TXT")) << "the damaged bytes never took its place";
             Source("BAD.TXT", bad);
         });
         skipped = AnswerMessageBox(IDIGNORE);
+        for (auto& seen : streams) seen = AnswerMessageBox(IDIGNORE);
         list = DismissMessageBox();
     });
     EXPECT_EQ(PageNext, Run());
@@ -823,6 +838,11 @@ TEST_F(InstallPage, ADamagedSourceIsReportedAndNeverTakesAFilesPlace)
     EXPECT_NE(std::string::npos, mended.text.find(dest_ + "\\\\BAD.TXT\n\n" + reason)) << mended.text;  // a file of the root: its folder part is empty
     EXPECT_NE(std::string::npos, skipped.text.find(dest_ + "\\SUB\\PACKED.TXT\n\n" + reason)) << skipped.text;
     EXPECT_NE(std::string::npos, list.text.find(dest_ + "\\SUB\\PACKED.TXT")) << list.text;
+    for (size_t i = 0; i < std::size(flips); ++i) {
+        const std::string name = dest_ + "\\\\CUT" + std::to_string(i) + ".TXT";
+        EXPECT_NE(std::string::npos, streams[i].text.find(name + "\n\n" + reason)) << flips[i] << ": " << streams[i].text;
+        EXPECT_FALSE(FileExists(name)) << flips[i];
+    }
     EXPECT_EQ(good, ReadTextFile(dest_ + "\\GOOD.TXT"));
     EXPECT_EQ(bad, ReadTextFile(dest_ + "\\BAD.TXT"));
     EXPECT_EQ("old", ReadTextFile(dest_ + "\\SUB\\PACKED.TXT"));

@@ -160,26 +160,10 @@ TEST(Crc32, IsZlibsSumWholeOrInPieces)
         EXPECT_EQ(whole, Crc32(Crc32(0, data.data(), cut), data.data() + cut, data.size() - cut)) << cut;
 }
 
-// The record's stamps and keys: a file is the one installed when its size is
-// and its time is within the two seconds a FAT disk rounds to; a path is
-// found whatever the case of its letters, and only whole.
-TEST(Record, StampsAndKeysCompareAsTheDiskAndThePathsDo)
+// The record's keys: a path is found whatever the case of its letters, and
+// only whole.
+TEST(Record, KeysAreFoundWhateverTheirCaseAndOnlyWhole)
 {
-    const struct {
-        const char* a;
-        const char* b;
-        bool same;
-    } stamps[] = {
-        {"402,01DD87C2CB32EDC3", "402,01DD87C2CB32EDC3", true},
-        {"402,01DD87C2CB32EDC3", "402,01DD87C2CC54D883", true},   // 1.9 s later
-        {"402,01DD87C2CB32EDC3", "402,01DD87C2CC641AC3", false},  // 2 s later
-        {"402,01DD87C2CC54D883", "402,01DD87C2CB32EDC3", true},   // either way
-        {"403,01DD87C2CB32EDC3", "402,01DD87C2CB32EDC3", false},
-        {"402,01DD87C2CB32EDC", "402,01DD87C2CB32EDC3", false},    // not a stamp
-        {",01DD87C2CB32EDC3", ",01DD87C2CB32EDC3", false},
-    };
-    for (const auto& c : stamps) EXPECT_EQ(c.same, SameStamp(c.a, c.b)) << c.a << " ~ " << c.b;
-
     const char lines[] = "C:\\Zorva\\A.TXT=created\0C:\\Zorva\\AB.TXT=same\0C:\\ZORVA\\\xC4.TXT=found\0";
     EXPECT_STREQ("created", FindKey(lines, "c:\\zorva\\a.txt"));
     EXPECT_STREQ("same", FindKey(lines, "C:\\Zorva\\AB.TXT"));

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "install/setup_script.h"
 #include "record/installed_record.h"
 #include "shell/globals.h"
+#include "shell/memory.h"
 #include "shell/services.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/test_env.h"
@@ -402,30 +404,73 @@ TEST_F(Script, SectionsAndKeysAreReadInOrderAndNothingPastAFailure)
     EXPECT_EQ("FileCounts/Disk1 (int)", ProfileReads.back());
 }
 
-TEST_F(Script, InstalledSettingIsRecordedOnce)
+// The record is a file of lines of its own, only ever added to: the first
+// value of a key stays (an empty one too), a line break never breaks a
+// line, a file's later lines give it as it lies now while what was found
+// there stays, and an installation carries the record of another folder
+// into its own, which alone stays once it completed.
+TEST_F(Script, TheRecordKeepsFirstValuesAndMergesAFilesLines)
 {
-    std::string installed = TestDirectory() + "\\inst";
+    const std::string installed = TestDirectory() + "\\inst", other = TestDirectory() + "\\other";
     CreateDirectoryA(installed.c_str(), nullptr);
+    CreateDirectoryA(other.c_str(), nullptr);
     InstallDir.assign(installed.c_str());
-    std::string path = installed + "\\SETUP.INF";
-    WriteTextFile(path, "[PS2]\nFilled=old value\nEmpty=\n");
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    const std::string record = installed + "\\SETUP.REC";
+    WriteTextFile(record, "[PS2] Filled=old value\r\n\r\n[PS2] Empty=\nnot a record line\r\n");
 
     EXPECT_STREQ("dflt", ReadInstalledSetting("PS2", "Missing", "dflt"));
     WriteInstalledSettingOnce("PS2", "Filled", "new value");
     WriteInstalledSettingOnce("PS2", "Empty", "written");
-    WriteInstalledSettingOnce("Serial", "Fresh", "first");
+    WriteInstalledSettingOnce("Serial", "Fresh", " first, with its blanks ");
     WriteInstalledSettingOnce("Serial", "Fresh", "second");
+    WriteInstalledSettingOnce("Serial", "Broken", "one\r\n[Files] C:\\WINDOWS\\WIN.INI=created");
     EXPECT_STREQ("old value", ReadInstalledSetting("PS2", "Filled", ""));
     EXPECT_STREQ("", ReadInstalledSetting("PS2", "Empty", "")) << "recorded empty: there was no value";
-    EXPECT_STREQ("first", ReadInstalledSetting("Serial", "Fresh", ""));
+    EXPECT_STREQ(" first, with its blanks ", ReadInstalledSetting("Serial", "Fresh", ""));
+    EXPECT_STREQ("one", ReadInstalledSetting("Serial", "Broken", ""));
+    EXPECT_EQ(nullptr, ReadRecordSection("Files")) << "a value cannot add a line";
+    EXPECT_EQ("[PS2] Filled=old value\r\n\r\n[PS2] Empty=\nnot a record line\r\n"
+              "[Serial] Fresh= first, with its blanks \r\n[Serial] Broken=one\r\n",
+              ReadTextFile(record));
 
-    // A destination without a script gets one.
-    DeleteFileA(path.c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-    WriteInstalledSettingOnce("PS2", "Driver", "0001");
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-    EXPECT_NE(std::string::npos, ReadTextFile(path).find("Driver=0001"));
+    // A file's lines merged: replaced, then the package's again, then as it lies now.
+    const char* files[] = {
+        "replaced,10,0000000000000001,0000000A,C:\\inst\\ORIGINAL\\A.INF",
+        "created,12,0000000000000002,0000000B",
+        "created,14,0000000000000003,0000000C",
+    };
+    for (const char* value : files) AddToRecord(installed, "Files", "C:\\WINDOWS\\INF\\A.INF", value);
+    AddToRecord(installed, "Files", "C:\\inst\\SAME.DLL", "same,1,0000000000000001,00000001");
+    AddToRecord(installed, "Files", "c:\\inst\\same.dll", "created,2,0000000000000002,00000002");
+    char* merged = ReadRecordSection("Files");
+    ASSERT_NE(nullptr, merged);
+    EXPECT_STREQ("replaced,14,0000000000000003,0000000C,C:\\inst\\ORIGINAL\\A.INF",
+                 FindKey(merged, "C:\\WINDOWS\\INF\\A.INF"));
+    EXPECT_STREQ("created,2,0000000000000002,00000002", FindKey(merged, "C:\\INST\\SAME.DLL"))
+        << "found the same, then replaced by the package's: the later line holds";
+    int keys = 0;
+    for (const char* line = merged; *line != '\0'; line += std::strlen(line) + 1) ++keys;
+    EXPECT_EQ(2, keys) << "each key once";
+    FreeBlock(merged);
+    EXPECT_TRUE(IsPackageFile("C:\\WINDOWS\\INF\\A.INF"));
+    EXPECT_FALSE(IsPackageFile("C:\\WINDOWS\\INF\\B.INF"));
+
+    // Carried from another folder: the new record starts with it, and the old
+    // one goes once the installation completed.
+    const std::string carried = other + "\\SETUP.REC";
+    WriteTextFile(carried, "[Folders] C:\\other=created\r\n");
+    DeleteFileA(record.c_str());
+    KeepInstalledRecord(carried.c_str());
+    NoteFolder(installed.c_str(), true);
+    NoteFolder(installed.c_str(), false);
+    EXPECT_EQ("[Folders] C:\\other=created\r\n[Folders] " + installed + "=created\r\n", ReadTextFile(record))
+        << "on the disk as each line is added";
+    EndInstalledRecord(false);
+    EXPECT_TRUE(FileExists(carried)) << "not completed: the other folder keeps its record";
+    KeepInstalledRecord(carried.c_str());
+    EndInstalledRecord(true);
+    EXPECT_FALSE(FileExists(carried));
+    EXPECT_EQ("created", RecordedIn(installed, "Folders", "C:\\other"));
 }
 
 // Run as a child from a copy of this program: exits with 10 + the load's result.

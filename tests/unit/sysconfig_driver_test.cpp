@@ -63,20 +63,8 @@ protected:
             SetText(HKEY_LOCAL_MACHINE, "Enum\\" + d.second, "Mfg", OldMfg);
         }
     }
-    std::string Recorded(const char* section, const char* key)
-    {
-        char value[256];
-        GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, script.c_str());
-        return value;
-    }
-    std::vector<std::string> RecordedKeys(const char* section)
-    {
-        char names[2048] = {};
-        GetPrivateProfileStringA(section, nullptr, "", names, sizeof names, script.c_str());
-        std::vector<std::string> keys;
-        for (const char* p = names; *p != '\0'; p += keys.back().size() + 1) keys.push_back(p);
-        return keys;
-    }
+    std::string Recorded(const char* section, const char* key) { return RecordedIn(installDir, section, key); }
+    std::vector<std::string> RecordedKeys(const char* section) { return RecordedKeysIn(installDir, section); }
     void ExpectClassKey(const std::string& instance, const char* type, const char* desc, const char* infSection,
                         const char* devLoader = "*vmouse")
     {
@@ -124,7 +112,7 @@ protected:
     }
 
     const std::string installDir = TestDirectory() + "\\Zorva";
-    const std::string script = installDir + "\\SETUP.INF";
+    const std::string script = installDir + "\\SETUP.REC";  // the record
 };
 
 }  // namespace
