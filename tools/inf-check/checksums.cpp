@@ -84,6 +84,14 @@ std::string ChecksumLines::Add(const FileLine& file, const Checksum& sum)
     return "";
 }
 
+std::string WidestChecksums(const ScriptModel& model)
+{
+    ChecksumLines lines;
+    for (const FileLine& file : model.files)
+        if (!IsScriptItself(ChecksumKey(file))) lines.Add(file, {0xFFFFFFFFu, 0});
+    return lines.text;
+}
+
 void CheckChecksumLines(ScriptModel& model)
 {
     // Every section of the name: the profile functions find a key in any.

@@ -56,6 +56,10 @@ struct ChecksumLines {
     std::string Add(const FileLine& file, const Checksum& sum);
 };
 
+// The section mkmedium writes for the script's file lines, each length at
+// its widest (10 digits): the one it writes from any payload is no longer.
+std::string WidestChecksums(const ScriptModel& model);
+
 // The form of each line of the section, when the script has one.
 void CheckChecksumLines(ScriptModel& model);
 

@@ -55,3 +55,37 @@ std::string RewriteScript(const std::string& path, const std::string& diskSectio
     out << (blank ? "" : "\r\n") << checksums;
     return out.str();
 }
+
+std::vector<ProfileBreak> ProfileBreaks(const std::string& text, const std::string& what)
+{
+    const std::string missed = ", so the setup program would silently miss the rest";
+    std::vector<ProfileBreak> breaks;
+    std::string section, name;
+    int number = 0, header = 0;  // header 0: the lines before the first belong to no section
+    std::size_t bytes = 0;
+    auto endSection = [&] {
+        if (header > 0 && bytes > MaxSectionBytes)
+            breaks.push_back({section, header,
+                              "[" + section + "] of " + what + " is " + std::to_string(bytes) +
+                                  " bytes; Windows 95 reads at most " + std::to_string(MaxSectionBytes) +
+                                  " characters of a section" + missed});
+    };
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        ++number;
+        if (IsHeader(text.substr(start, end - start), name)) {
+            endSection();
+            section = name, header = number, bytes = 0;
+        } else {
+            bytes += end - start;
+        }
+        start = end;
+    }
+    endSection();
+    if (text.size() > MaxProfileBytes)
+        breaks.push_back({"", 1,
+                          what + " is " + std::to_string(text.size()) + " bytes; Windows 95 reads only the first 64 KB of a file (" +
+                              std::to_string(MaxProfileBytes) + " bytes)" + missed});
+    return breaks;
+}

@@ -19,7 +19,8 @@
 // The script gets a [Checksums] section after all the others (any section of
 // that name it had is replaced): for each source file, the length and CRC-32
 // of the bytes the setup program installs from it, which inf-check --medium
-// verifies the laid-out medium by.
+// verifies the laid-out medium by. No medium is built whose script, so
+// written, Windows 95 would read cut (see medium_script.h).
 //
 // Usage: mkmedium [--disk-size BYTES] SETUP.INF OUTPUT_DIR [--text] PAYLOAD_DIR...
 #include <algorithm>
@@ -194,6 +195,15 @@ int Fail(const std::string& message)
     return 1;
 }
 
+// Whether Windows 95 reads the script as written whole; why not on stderr.
+// The installed copy is this very file, so it must fit too.
+bool ReadWhole(const std::string& written)
+{
+    std::vector<ProfileBreak> breaks = ProfileBreaks(written, "the medium's SETUP.INF");
+    for (const ProfileBreak& b : breaks) Fail(b.message);
+    return breaks.empty();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -223,6 +233,7 @@ int main(int argc, char** argv)
 
     ScriptModel model;
     model.checkChecksums = false;
+    model.checkSize = false;
     CheckScript(script, "", model);
     if (PrintFindings(model, script) > 0) return Fail("the script has errors; no medium is built");
 
@@ -262,6 +273,7 @@ int main(int argc, char** argv)
     if (diskSize == 0) {
         // One medium, as the script lays it out.
         std::string written = RewriteScript(script, "", checksums.text);
+        if (!ReadWhole(written)) return 1;
         if (!WriteBytes(output / "SETUP.EXE", setupExe.bytes) || !WriteBytes(output / "SETUP.INF", Bytes(written)))
             return Fail("cannot write " + output.string());
         for (const MediumFile& f : files)
@@ -307,6 +319,7 @@ int main(int argc, char** argv)
         if (settled) break;
     }
 
+    if (!ReadWhole(rewritten)) return 1;
     for (std::size_t d = 0; d < disks.size(); ++d) {
         fs::path disk = output / ("DISK" + std::to_string(d + 1));
         fs::create_directories(disk);
