@@ -4,6 +4,8 @@
 # checked on a small medium made here with the project's compressor.
 # checksums.inf is laid out here by mkmedium, which is built beside inf-check,
 # and the media it makes are verified by their checksums, whole and damaged.
+# The profile limits are tried on scripts made here from limits.inf, by
+# inf-check and by mkmedium.
 # With the media mkmedium built, checks them too: the sample medium clean, and
 # the floppies within their size, each disk holding exactly the files its
 # section lists.
@@ -96,6 +98,60 @@ expect "checksums: disks, cut" "$here/checksums-cut.expected" without_lines "$ch
 cd "$work"
 sed 's/^8=nine.txt,NINE.TXT,/8=nine.txt,PLAIN.BIN,/' checksums.inf > clash.inf
 expect "checksums: one path, two files" "$here/checksums-clash.expected" "$mkmedium" clash.inf clash payload
+
+# Profile limits. A script made from limits.inf: NOTES bytes of comment lines
+# as [Notes], lead lines before [Main] filling the file to FILE bytes ("-":
+# none), and DISKS disks of FILES file lines each.
+limits_script() {  # NOTES FILE DISKS FILES
+    local lead=0
+    [ "$2" = - ] || lead=$(($2 - $(limits_script "$1" - "$3" "$4" | wc -c)))
+    awk -v notes="$1" -v lead="$lead" -v disks="$3" -v files="$4" '
+        function comments(bytes,   n, line) {  # lines of BYTES bytes in all
+            for (; bytes > 0; bytes -= n) {
+                n = bytes > 102 ? 100 : bytes
+                for (line = ";"; length(line) < n - 2; ) line = line "x"
+                printf "%s\r\n", line
+            }
+        }
+        $0 == "; lead" { comments(lead); next }
+        $0 == "; notes" { comments(notes); next }
+        { printf "%s\r\n", $0 }
+        END {
+            printf "\r\n[DiskLabel]\r\n"
+            for (d = 1; d <= disks; d++) printf "Disk%d=Limits Disk %d\r\n", d, d
+            printf "\r\n[FileCounts]\r\n"
+            for (d = 1; d <= disks; d++) printf "Disk%d=%d\r\n", d, files
+            for (d = 1; d <= disks; d++) {
+                printf "\r\n[Disk%d]\r\n", d
+                for (i = 1; i <= files; i++) printf "%d=F%d%03d.DAT,F%d%03d.DAT,,SubDir1\r\n", i, d, i, d, i
+            }
+        }' "$here/limits.inf"
+}
+# The rows: [Notes] at its limit and one byte over; the file one byte over,
+# and at its limit, where its copy with checksums no longer fits; 1000 file
+# lines, whose [Checksums] does not fit.
+cd "$work"
+while read -r name notes file disks files; do
+    limits_script "$notes" "$file" "$disks" "$files" > "$name.inf"
+    expect "$name" "$here/$name.expected" "$check" "$name.inf"
+done <<'EOF'
+limits-fits       32767     - 1   1
+limits-section    32768     - 1   1
+limits-file       30000 65536 1   1
+limits-file-fits  30000 65535 1   1
+limits-copy           0     - 2 500
+EOF
+# The copy mkmedium writes of the last, in one folder and on one floppy (all
+# its lines in one [Disk1]): refused, and nothing left of the medium.
+mkdir -p limits-payload && printf 'MZ' > limits-payload/SETUP.EXE
+(cd limits-payload && seq -f 'F%g.DAT' 1001 1500 | xargs touch && seq -f 'F%g.DAT' 2001 2500 | xargs touch)
+built() { "$mkmedium" "$@"; local status=$?; [ -e "$2" ] && find "$2" | sort; return "$status"; }
+while read -r name options; do
+    expect "$name" "$here/$name.expected" built limits-copy.inf "$name" limits-payload $options
+done <<'EOF'
+limits-mkmedium
+limits-mkmedium-disk --disk-size 1457664
+EOF
 
 # What a FAT floppy gives DIR's files: their 512-byte clusters, and those of
 # each folder's entries ("." and ".." and one per file).

@@ -68,6 +68,30 @@ bool InstalledBytes(const std::vector<uint8_t>& onMedium, bool compressed, std::
     return ExpandSzdd(onMedium, installed);
 }
 
+std::string ChecksumLines::Add(const FileLine& file, const Checksum& sum)
+{
+    std::string key = ChecksumKey(file), upper = key;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (sum.length > 0xFFFFFFFFu) return key + " is 4 GiB or larger";
+    auto found = recorded.find(upper);
+    if (found == recorded.end()) {
+        recorded[upper] = {sum, file.line};
+        text += key + "=" + ChecksumText(sum) + "\r\n";
+    } else if (found->second.first.length != sum.length || found->second.first.crc != sum.crc) {
+        return key + " is also the source of line " + std::to_string(found->second.second) +
+               ", with other contents: one path on the medium holds one file";
+    }
+    return "";
+}
+
+std::string WidestChecksums(const ScriptModel& model)
+{
+    ChecksumLines lines;
+    for (const FileLine& file : model.files)
+        if (!IsScriptItself(ChecksumKey(file))) lines.Add(file, {0xFFFFFFFFu, 0});
+    return lines.text;
+}
+
 void CheckChecksumLines(ScriptModel& model)
 {
     // Every section of the name: the profile functions find a key in any.

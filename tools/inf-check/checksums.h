@@ -8,6 +8,7 @@
 #define INF_CHECK_CHECKSUMS_H
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,22 @@ bool IsScriptItself(const std::string& key);
 // expansion when compressed, else the file itself. False when the
 // compressed data breaks off inside a reference.
 bool InstalledBytes(const std::vector<uint8_t>& onMedium, bool compressed, std::vector<uint8_t>& installed);
+
+// The section as mkmedium writes it: each source path once, in the order of
+// the file lines, with the length and CRC-32 of what the program installs
+// from it.
+struct ChecksumLines {
+    std::string text = "[" + std::string(ChecksumsSection) + "]\r\n";
+    std::map<std::string, std::pair<Checksum, int>> recorded;  // by key in capitals: the sum and its line
+
+    // An empty text, or why the file cannot be recorded: two file lines with
+    // one source path name one file on the medium, so their sums must agree.
+    std::string Add(const FileLine& file, const Checksum& sum);
+};
+
+// The section mkmedium writes for the script's file lines, each length at
+// its widest (10 digits): the one it writes from any payload is no longer.
+std::string WidestChecksums(const ScriptModel& model);
 
 // The form of each line of the section, when the script has one.
 void CheckChecksumLines(ScriptModel& model);

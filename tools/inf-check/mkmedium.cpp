@@ -19,7 +19,8 @@
 // The script gets a [Checksums] section after all the others (any section of
 // that name it had is replaced): for each source file, the length and CRC-32
 // of the bytes the setup program installs from it, which inf-check --medium
-// verifies the laid-out medium by.
+// verifies the laid-out medium by. No medium is built whose script, so
+// written, Windows 95 would read cut (see medium_script.h).
 //
 // Usage: mkmedium [--disk-size BYTES] SETUP.INF OUTPUT_DIR [--text] PAYLOAD_DIR...
 #include <algorithm>
@@ -35,6 +36,7 @@
 #include <vector>
 
 #include "checksums.h"
+#include "medium_script.h"
 #include "resources/resource.h"
 #include "script_rules.h"
 #include "tools/szdd/szdd_format.h"
@@ -178,74 +180,6 @@ std::string DiskSections(const ScriptModel& model, const std::vector<std::vector
     return sections.str();
 }
 
-// The script as the medium gets it, CR LF line ends as on a PC: the lines as
-// the author wrote them, but the disk sections replaced by diskSections where
-// the first of them stood (kept as they are when diskSections is empty), and
-// any [Checksums] section of the author's replaced by checksums, after all
-// the others. An old section is never kept: its lines would be found first.
-std::string RewriteScript(const std::string& path, const std::string& diskSections, const std::string& checksums)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    std::string line;
-    bool skipping = false, written = diskSections.empty(), blank = true;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::size_t start = line.find_first_not_of(" \t");
-        if (start != std::string::npos && line[start] == '[') {
-            // Named as the profile functions read it, without blanks.
-            std::string name = line.substr(start + 1, line.find(']') - start - 1);
-            name.erase(name.find_last_not_of(" \t") + 1);
-            name.erase(0, name.find_first_not_of(" \t"));
-            bool disk = false;
-            for (int id = IDS_DISK_LABEL; id <= IDS_DISK6; ++id)
-                if (id != IDS_DIRECTORY_NAME && strcasecmp(name.c_str(), Text(id)) == 0) disk = true;
-            skipping = (disk && !diskSections.empty()) || strcasecmp(name.c_str(), ChecksumsSection) == 0;
-            if (disk && !written) {
-                out << diskSections;
-                written = true;
-                blank = true;
-            }
-        }
-        if (!skipping) {
-            out << line << "\r\n";
-            blank = start == std::string::npos;
-        }
-    }
-    if (!written) {
-        out << diskSections;
-        blank = true;
-    }
-    out << (blank ? "" : "\r\n") << checksums;
-    return out.str();
-}
-
-// The [Checksums] section: each source path once, in the order of the file
-// lines, with the length and CRC-32 of what the program installs from it.
-struct ChecksumLines {
-    std::string text = "[" + std::string(ChecksumsSection) + "]\r\n";
-    std::map<std::string, std::pair<Checksum, int>> recorded;  // by key in capitals: the sum and its line
-
-    // An empty text, or why the file cannot be recorded: two file lines with
-    // one source path name one file on the medium, so their bytes must agree.
-    std::string Add(const FileLine& file, const std::vector<uint8_t>& installed)
-    {
-        std::string key = ChecksumKey(file), upper = key;
-        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        Checksum sum = ChecksumOf(installed);
-        if (sum.length > 0xFFFFFFFFu) return key + " is 4 GiB or larger";
-        auto found = recorded.find(upper);
-        if (found == recorded.end()) {
-            recorded[upper] = {sum, file.line};
-            text += key + "=" + ChecksumText(sum) + "\r\n";
-        } else if (found->second.first.length != sum.length || found->second.first.crc != sum.crc) {
-            return key + " is also the source of line " + std::to_string(found->second.second) +
-                   ", with other contents: one path on the medium holds one file";
-        }
-        return "";
-    }
-};
-
 // A file line naming SETUP.EXE or SETUP.INF in the root: the very files the
 // medium's root holds anyway.
 bool IsSetupFile(const MediumFile& f)
@@ -259,6 +193,15 @@ int Fail(const std::string& message)
 {
     std::cerr << "mkmedium: " << message << "\n";
     return 1;
+}
+
+// Whether Windows 95 reads the script as written whole; why not on stderr.
+// The installed copy is this very file, so it must fit too.
+bool ReadWhole(const std::string& written)
+{
+    std::vector<ProfileBreak> breaks = ProfileBreaks(written, "the medium's SETUP.INF");
+    for (const ProfileBreak& b : breaks) Fail(b.message);
+    return breaks.empty();
 }
 
 }  // namespace
@@ -290,6 +233,7 @@ int main(int argc, char** argv)
 
     ScriptModel model;
     model.checkChecksums = false;
+    model.checkSize = false;
     CheckScript(script, "", model);
     if (PrintFindings(model, script) > 0) return Fail("the script has errors; no medium is built");
 
@@ -308,13 +252,13 @@ int main(int argc, char** argv)
         if (folder.empty() && (strcasecmp(source.c_str(), "SETUP.EXE") == 0 || strcasecmp(source.c_str(), "SETUP.INF") == 0)) {
             if (line.disk != 1 && diskSize == 0) return Fail(source + " must be a file of the first disk");
             files.push_back({"", source, {}, static_cast<int>(i)});  // placed with the first disk's root
-            std::string clash = IsScriptItself(ChecksumKey(line)) ? "" : checksums.Add(line, setupExe.bytes);
+            std::string clash = IsScriptItself(ChecksumKey(line)) ? "" : checksums.Add(line, ChecksumOf(setupExe.bytes));
             if (!clash.empty()) return Fail(where + clash);
             continue;
         }
         std::vector<uint8_t> bytes;
         if (!ReadPayload(payloads, folder, dest, bytes)) return Fail(where + dest + " is in none of the payload folders");
-        std::string clash = checksums.Add(line, bytes);
+        std::string clash = checksums.Add(line, ChecksumOf(bytes));
         if (!clash.empty()) return Fail(where + clash);
         if (!source.empty() && source.back() == '_') {
             std::size_t dot = dest.rfind('.');
@@ -328,8 +272,9 @@ int main(int argc, char** argv)
     fs::remove_all(output, ignored);
     if (diskSize == 0) {
         // One medium, as the script lays it out.
-        if (!WriteBytes(output / "SETUP.EXE", setupExe.bytes) ||
-            !WriteBytes(output / "SETUP.INF", Bytes(RewriteScript(script, "", checksums.text))))
+        std::string written = RewriteScript(script, "", checksums.text);
+        if (!ReadWhole(written)) return 1;
+        if (!WriteBytes(output / "SETUP.EXE", setupExe.bytes) || !WriteBytes(output / "SETUP.INF", Bytes(written)))
             return Fail("cannot write " + output.string());
         for (const MediumFile& f : files)
             if (!IsSetupFile(f) && !WriteBytes(output / f.folder / f.name, f.bytes))
@@ -374,6 +319,7 @@ int main(int argc, char** argv)
         if (settled) break;
     }
 
+    if (!ReadWhole(rewritten)) return 1;
     for (std::size_t d = 0; d < disks.size(); ++d) {
         fs::path disk = output / ("DISK" + std::to_string(d + 1));
         fs::create_directories(disk);

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "checksums.h"
+#include "medium_script.h"
 #include "shell/script_limits.h"
 #include "install/script_lines.h"
 #include "resources/resource.h"
@@ -400,6 +401,25 @@ void CheckStartup(ScriptModel& model)
     }
 }
 
+// The script against what Windows 95 reads of a profile. An author's script,
+// without [Checksums] yet, is installed as mkmedium writes it, with the
+// section: when the script fits, that copy must fit too. The script's lines
+// keep their numbers in the copy; the section, after them, is reported on
+// line 1.
+void CheckSize(ScriptModel& model, const std::string& path, bool onMedium)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<ProfileBreak> breaks = ProfileBreaks(text, "the script");
+    if (breaks.empty() && !onMedium && model.ini.Section(ChecksumsSection) == nullptr) {
+        breaks = ProfileBreaks(RewriteScript(path, "", WidestChecksums(model)),
+                               "the installed copy with its checksums (lengths counted at 10 digits)");
+        for (ProfileBreak& b : breaks)
+            if (b.section == ChecksumsSection) b.line = 1;
+    }
+    for (const ProfileBreak& b : breaks) model.Report(b.line, true, b.message);
+}
+
 // The payload on the medium, and each file against its checksum.
 void CheckMedium(ScriptModel& model, const std::string& medium)
 {
@@ -563,6 +583,7 @@ void CheckScript(const std::string& path, const std::string& medium, ScriptModel
     CheckGroupItems(model);
     CheckStartup(model);
     if (model.checkChecksums) CheckChecksumLines(model);
+    if (model.checkSize) CheckSize(model, path, !medium.empty());
     if (!medium.empty()) CheckMedium(model, medium);
 }
 

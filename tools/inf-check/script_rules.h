@@ -59,6 +59,9 @@ struct ScriptModel {
     // Whether the form of the [Checksums] lines is checked: mkmedium
     // replaces the section, so an old one's mistakes do not matter to it.
     bool checkChecksums = true;
+    // Whether the script's size is checked against what Windows 95 reads of
+    // a profile: mkmedium checks the copy it writes instead.
+    bool checkSize = true;
 
     void Report(int line, bool error, std::string message);
     int SectionLine(const char* section) const;
