@@ -19,6 +19,13 @@ LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 // 255)) pixels; with dissolve, in 64 passes spread evenly over the picture.
 void DrawKeyedBitmap(HDC dc, uint16_t bitmapId, POINT topLeft, int dissolve);
 
+// Whether a pixel of a bitmap, as the display gives it back, is the key
+// colour magenta: exactly RGB(255, 0, 255) at 24 bits and at 256 colours
+// (the system palette holds it), but at 15 and 16 bits red and blue keep 5
+// bits, which a driver gives back as 248, or as 255 when it repeats the top
+// bits. Green 0 stays 0 at every depth.
+bool IsKeyColour(COLORREF colour);
+
 // The client area of a page's control, in the page's client coordinates.
 void GetControlRect(HWND page, uint16_t controlId, RECT* rect);
 

@@ -6,9 +6,6 @@
 
 namespace {
 
-// The colour key of the artwork: a pixel of exactly this colour is left out.
-const COLORREF KeyColour = RGB(255, 0, 255);
-
 // The pass (0..63) in which a dissolving bitmap draws the pixel at
 // [y mod 8][x mod 8]. Successive passes fall far apart in the 8 x 8 cell,
 // so every pass adds an even sprinkling over the whole picture.
@@ -59,10 +56,16 @@ void DrawKeyedBitmap(HDC dc, uint16_t bitmapId, POINT topLeft, int dissolve)
             for (int x = 0; x < size.bmWidth; ++x) {
                 if (dissolve && DissolveOrder[y % 8][x % 8] != pass) continue;
                 COLORREF colour = GetPixel(memory.get(), x, y);
-                if (colour != KeyColour) SetPixel(dc, topLeft.x + x, topLeft.y + y, colour);
+                if (!IsKeyColour(colour)) SetPixel(dc, topLeft.x + x, topLeft.y + y, colour);
             }
         }
     }
+}
+
+bool IsKeyColour(COLORREF colour)
+{
+    auto full = [](BYTE c) { return c == 255 || c == 248; };
+    return GetGValue(colour) == 0 && full(GetRValue(colour)) && full(GetBValue(colour));
 }
 
 void GetControlRect(HWND page, uint16_t controlId, RECT* rect)

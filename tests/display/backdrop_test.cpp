@@ -252,6 +252,47 @@ TEST_F(Backdrop, TitleAndBannerLetteringWithoutKeyColour)
     }
 }
 
+// The key as bitmaps at 15, 16 and 8 bits per pixel give it back (as the
+// bitmaps of a display at that depth hold it), and nothing else: no pixel
+// of the lettering, nor a colour next to the key.
+TEST_F(Backdrop, KeyColourIsMagentaAsEachDepthGivesItBack)
+{
+    struct {
+        WORD bits;
+        DWORD masks[3];  // red, green, blue; none: the depth's own
+    } depths[] = {{15, {}}, {16, {0xF800, 0x07E0, 0x001F}}, {8, {}}, {24, {}}};
+    for (const auto& d : depths) {
+        struct {
+            BITMAPINFOHEADER header;
+            RGBQUAD colours[256];
+        } info = {};
+        info.header = {sizeof info.header, 4, 4, 1, static_cast<WORD>(d.bits == 15 ? 16 : d.bits), BI_RGB};
+        if (d.masks[0] != 0) {
+            info.header.biCompression = BI_BITFIELDS;
+            std::memcpy(info.colours, d.masks, sizeof d.masks);
+        }
+        const RGBQUAD palette[] = {{0, 0, 0, 0}, {255, 0, 255, 0}, {248, 0, 248, 0}, {255, 255, 255, 0}};
+        if (d.bits == 8) std::memcpy(info.colours, palette, sizeof palette), info.header.biClrUsed = 4;
+        void* bits = nullptr;
+        Bitmap dib(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+        MemoryDC memory(CreateCompatibleDC(nullptr));
+        ASSERT_TRUE(dib && memory) << d.bits;
+        SelectGuard selected(memory.get(), dib.get());
+        SetPixel(memory.get(), 0, 0, Magenta);
+        COLORREF back = GetPixel(memory.get(), 0, 0);
+        EXPECT_TRUE(IsKeyColour(back)) << d.bits << " bits give back " << std::hex << back;
+    }
+    // Wine repeats the top bits (255); Windows 9x display drivers at 15 and
+    // 16 bits give back 248.
+    for (COLORREF rendered : {RGB(248, 0, 248), RGB(255, 0, 248), RGB(248, 0, 255)})
+        EXPECT_TRUE(IsKeyColour(rendered)) << std::hex << rendered;
+    for (COLORREF other : {RGB(247, 0, 248), RGB(248, 1, 248), RGB(248, 0, 240), RGB(254, 0, 255), RGB(255, 8, 255),
+                          RGB(0, 0, 255), RGB(255, 255, 255)})
+        EXPECT_FALSE(IsKeyColour(other)) << std::hex << other;
+    for (const Picture& p : {Title(), Banner()})
+        for (COLORREF c : p.pixels) ASSERT_EQ(c == Magenta, IsKeyColour(c)) << std::hex << c;
+}
+
 TEST_F(Backdrop, OemPackageHasNoBanner)
 {
     Start(1);
