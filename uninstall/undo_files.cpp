@@ -49,7 +49,9 @@ void AtRestart(const char* path, const char* original)
         return Leave(path, "it cannot be removed, nor at the restart");
     if (std::strstr(Result->renameLines, lines) != nullptr) return;
     if (!Result->renameLines.appendWhole(lines)) return Leave(path, "too many files wait for the restart");
-    Result->waiting.append("- ").append(path).append(original != nullptr ? " (and the file it replaced comes back)\n" : "\n");
+    Result->waiting.append("- ").append(path);
+    if (original != nullptr) Result->waiting.append(", and the file it replaced comes back from ").append(original);
+    Result->waiting.append("\n");
 }
 
 // The installation's own file goes now, or at the restart while a program

@@ -224,6 +224,68 @@ TEST_F(Uninstall, WhatWasThereBeforeComesBack)
     ExpectPcAsBefore();
 }
 
+// Windows 98 with user profiles: one user installs, another removes, after
+// the clocks changed (FAT keeps local times, so every file reads an hour
+// off), while a program holds the replaced driver INF open. Everything
+// goes; the INF goes at the restart, and its original comes back then.
+TEST_F(Uninstall, AnotherUserRemovesItAnHourLaterWithTheDriverInfInUse)
+{
+    const std::string profiles = WindowsDirectory() + "\\Profiles", inf = WindowsDirectory() + "\\INF\\QXMOUSE.INF";
+    auto logOn = [&](const std::string& user) {
+        const std::string programs = profiles + "\\" + user + "\\Start Menu\\Programs";
+        for (const std::string& folder : {profiles, profiles + "\\" + user, profiles + "\\" + user + "\\Start Menu", programs})
+            CreateDirectoryA(folder.c_str(), nullptr);
+        SetText(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                "Programs", programs);
+        ASSERT_EQ(programs, ProgramsFolder());
+    };
+    WriteTextFile(inf, "an older driver's INF\r\n");
+    logOn("alice");
+    logOn("bob");
+    before_ = TakeSnapshot();
+    logOn("alice");
+    Install();
+    const std::string group = profiles + "\\alice\\Start Menu\\Programs\\Zorva Wheel Mouse";
+    ASSERT_TRUE(FileExists(group + "\\Read Me.lnk"));
+
+    const ULONGLONG hour = 36000000000ull;
+    int shifted = 0;
+    for (const std::string& path : RecordedKeysIn(Installed, "Files")) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        FILETIME written;
+        if (file == INVALID_HANDLE_VALUE || !GetFileTime(file, nullptr, nullptr, &written)) continue;
+        ULARGE_INTEGER t = {{written.dwLowDateTime, written.dwHighDateTime}};
+        t.QuadPart += hour;
+        written = {t.LowPart, t.HighPart};
+        shifted += SetFileTime(file, nullptr, nullptr, &written) != FALSE;
+        CloseHandle(file);
+    }
+    EXPECT_GE(shifted, 10);
+
+    logOn("bob");
+    HANDLE held = CreateFileA(inf.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    char shortInf[MAX_PATH] = "", shortOriginal[MAX_PATH] = "";
+    GetShortPathNameA(inf.c_str(), shortInf, sizeof shortInf);
+    GetShortPathNameA((Installed + "\\ORIGINAL\\QXMOUSE.INF").c_str(), shortOriginal, sizeof shortOriginal);
+    std::string report = RunUninstaller();
+    CloseHandle(held);
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    EXPECT_NE(std::string::npos,
+              report.find("- " + inf + ", and the file it replaced comes back from " + Installed + "\\ORIGINAL\\QXMOUSE.INF"))
+        << report;
+    EXPECT_FALSE(FileExists(group));
+    const std::string wininit = ReadTextFile(WindowsDirectory() + "\\WININIT.INI");
+    EXPECT_NE(std::string::npos,
+              wininit.find(std::string("NUL=") + shortInf + "\r\n" + shortInf + "=" + shortOriginal + "\r\n"))
+        << wininit;
+    // Until the restart: the INF, its original kept, and the uninstaller.
+    EXPECT_EQ("~ " + WindowsDirectory() + "\\inf\\QXMOUSE.INF\n+ " + Installed + "\n+ " + Installed + "\\ORIGINAL\n+ " +
+                  Installed + "\\ORIGINAL\\QXMOUSE.INF\n+ " + Installed + "\\UNINSTAL.EXE\n+ " + WindowsDirectory() +
+                  "\\WININIT.INI\n",
+              Differences(before_, TakeSnapshot()));
+}
+
 // A record edited or damaged to name what no installation of the package can
 // have made is refused whole, naming the line, and nothing is removed. A
 // file line added to the script names nothing the uninstaller acts on.
