@@ -286,6 +286,65 @@ TEST_F(Uninstall, AnotherUserRemovesItAnHourLaterWithTheDriverInfInUse)
               Differences(before_, TakeSnapshot()));
 }
 
+namespace {
+
+// Why a profile file would be read cut on Windows 95, or "": a section of
+// more than 32,767 characters, or a file of more than 64 KB.
+std::string OverProfileLimits(const std::string& path)
+{
+    const std::string text = ReadTextFile(path);
+    if (text.size() > 65535) return path + ": " + std::to_string(text.size()) + " bytes";
+    size_t section = 0;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        section = text[start] == '[' ? 0 : section + (end - start);
+        if (section > 32767) return path + ": a section past 32,767 characters";
+        start = end;
+    }
+    return "";
+}
+
+}  // namespace
+
+// A package of several hundred files into a folder of 46 characters: the
+// record of every file lies in its own file, so no profile file of the
+// installation comes near Windows 95's limits, and one removal takes it all.
+TEST_F(Uninstall, APackageOfHundredsOfFilesKeepsEveryProfileFileWithinTheLimits)
+{
+    const std::string big = "C:\\big", folder = "C:\\Program Files\\Zorva Wheel Mouse - 500 files";
+    ASSERT_EQ(46u, folder.size());
+    CreateDirectoryA(big.c_str(), nullptr);
+    CreateDirectoryA((big + "\\DATA").c_str(), nullptr);
+    const std::string sample = ReadTextFile(std::string(Medium) + "\\SETUP.INF");
+    const size_t startup = sample.find("[Startup]");
+    std::string script = sample.substr(0, sample.find("[DiskLabel]")) +
+                         "[DiskLabel]\r\nDisk1=One\r\n[FileCounts]\r\nDisk1=503\r\n[DirectoryName]\r\nRootDir=.\r\n"
+                         "SubDir1=DATA\r\n[Disk1]\r\n1=SETUP.EXE,SETUP.EXE,Setup program,RootDir\r\n"
+                         "2=SETUP.INF,SETUP.INF,Setup script,RootDir\r\n3=UNINSTAL.EXE,UNINSTAL.EXE,Uninstall,RootDir\r\n";
+    for (int n = 1; n <= 500; ++n) {
+        const std::string name = "PART" + std::to_string(1000 + n) + ".DAT";
+        script += std::to_string(n + 3) + "=" + name + "," + name + ",Part " + std::to_string(n) + ",SubDir1\r\n";
+        WriteTextFile(big + "\\DATA\\" + name, "part " + std::to_string(n));
+    }
+    script += sample.substr(startup, sample.find("[Checksums]") - startup);
+    WriteTextFile(big + "\\SETUP.INF", script);
+    for (const char* program : {"\\SETUP.EXE", "\\UNINSTAL.EXE"})
+        CopyFileA((std::string(Medium) + program).c_str(), (big + program).c_str(), FALSE);
+    EXPECT_EQ("", OverProfileLimits(big + "\\SETUP.INF")) << "the script itself fits";
+
+    EXPECT_EQ(EndedWith(0), RunDriven("\"" + big + "\\SETUP.EXE\" /S /DIR=\"" + folder + "\"", [] {}));
+    EXPECT_EQ(503u, RecordedKeysIn(folder, "Files").size());
+    for (const std::string& path : {folder + "\\SETUP.INF", WindowsDirectory() + "\\system.ini",
+                                    WindowsDirectory() + "\\win.ini", WindowsDirectory() + "\\WININIT.INI"})
+        EXPECT_EQ("", OverProfileLimits(path));
+
+    std::string report = RunUninstaller(nullptr, folder);
+    EXPECT_NE(std::string::npos, report.find("- 502 of the package's files")) << report;  // and the running uninstaller at the restart
+    EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+    EXPECT_FALSE(FileExists(folder + "\\DATA"));
+}
+
 // A record edited or damaged to name what no installation of the package can
 // have made is refused whole, naming the line, and nothing is removed. A
 // file line added to the script names nothing the uninstaller acts on.
