@@ -117,11 +117,20 @@ bool MergedValue(const char* lines, const char* section, const char* key, FixedT
         const char* v = ValueFor(keyAndValue, key);
         if (v == nullptr) continue;
         if (!found) value.assign(v);
-        else if (section == FilesRecord || std::strcmp(section, FilesRecord) == 0) MergeFileValue(value, v);
+        else if (std::strcmp(section, FilesRecord) == 0) MergeFileValue(value, v);
         else break;
         found = true;
     }
     return found;
+}
+
+// The lines of a record file into to, each ended by a zero; the block they
+// came in is freed.
+void TakeLines(TextBuffer& to, char* lines)
+{
+    for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1)
+        to.append(line, std::strlen(line) + 1);
+    FreeBlock(lines);
 }
 
 // The lines the record holds now: the held ones, or the file's, read into
@@ -131,12 +140,7 @@ const char* CurrentLines(TextBuffer& scratch)
     if (Held) return Journal.c_str();
     FixedText<MAX_PATH> path;
     scratch.clear();
-    if (RecordPathIn(InstallDir, path)) {
-        char* lines = ReadRecordLines(path);
-        for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1)
-            scratch.append(line, std::strlen(line) + 1);
-        FreeBlock(lines);
-    }
+    if (RecordPathIn(InstallDir, path)) TakeLines(scratch, ReadRecordLines(path));
     return scratch.c_str();
 }
 
@@ -305,9 +309,7 @@ void KeepInstalledRecord(const char* previous)
     } else if (haveOwn) {
         lines = ReadRecordLines(own);
     }
-    for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1)
-        Journal.append(line, std::strlen(line) + 1);
-    FreeBlock(lines);
+    TakeLines(Journal, lines);
     Held = true;
 }
 

@@ -40,7 +40,7 @@ public:
     bool put(const char* text, std::size_t length);
     // Writes what is buffered and puts it on the disk (a power cut after a
     // rename must not find the new file empty); true when every byte was
-    // written. Later calls do nothing.
+    // written. A later call (the destructor's) finds it closed: false.
     bool close();
 
 private:

@@ -94,24 +94,26 @@ const char* NextBackslash(const char* p)
     return nullptr;
 }
 
-// Where a user's programs lie below the user's folder: the part of the
-// Start menu's programs after Windows\Profiles\<name>\ or, without user
-// profiles, after the Windows folder ("Start Menu\Programs" as this PC
-// names it); empty when they lie elsewhere.
-void FindProgramsTail()
+// The part of path below a user's folder, the one after "Profiles\<name>"
+// of the Windows folder with user profiles, else after the Windows folder
+// itself ("Start Menu\Programs" of a user's programs, as this PC names
+// them); null when it lies elsewhere.
+const char* BelowUserFolder(const char* path)
 {
-    ProgramsTail.clear();
     Path root;
     root.assign(WindowsDir).append("\\");
-    if (Programs.empty() || !Begins(Programs, root)) return;
-    const char* tail = Programs.c_str() + root.size();
+    if (!Begins(path, root)) return nullptr;
+    const char* below = path + root.size();
     root.append("Profiles\\");
-    if (Begins(Programs, root)) {
-        const char* slash = NextBackslash(Programs.c_str() + root.size());
-        if (slash == nullptr) return;
-        tail = slash + 1;
-    }
-    ProgramsTail.assign(tail);
+    if (!Begins(path, root)) return below;
+    const char* slash = NextBackslash(path + root.size());
+    return slash != nullptr && slash != path + root.size() ? slash + 1 : nullptr;
+}
+
+void FindProgramsTail()
+{
+    const char* tail = Programs.empty() ? nullptr : BelowUserFolder(Programs);
+    ProgramsTail.assign(tail != nullptr ? tail : "");
 }
 
 // The package's own group in the Start menu of any user of this PC: with
@@ -120,16 +122,12 @@ void FindProgramsTail()
 // group in a Start menu not his own. Nothing else there is the package's.
 bool AnyUsersGroup(const char* folder)
 {
-    Path parent, group, plain, profiles;
+    Path parent, group;
     if (ProgramsTail.empty() || GroupTitle.empty() || !ParentOf(folder, parent) || !group.assignWhole(parent) ||
         !group.appendWhole("\\") || !group.appendWhole(GroupTitle) || lstrcmpiA(group, folder) != 0)
         return false;
-    plain.assign(WindowsDir).append("\\").append(ProgramsTail);
-    if (lstrcmpiA(plain, parent) == 0) return true;
-    profiles.assign(WindowsDir).append("\\Profiles\\");
-    if (!Begins(parent, profiles)) return false;
-    const char* slash = NextBackslash(parent.c_str() + profiles.size());
-    return slash != nullptr && slash != parent.c_str() + profiles.size() && lstrcmpiA(slash + 1, ProgramsTail) == 0;
+    const char* tail = BelowUserFolder(parent);
+    return tail != nullptr && lstrcmpiA(tail, ProgramsTail) == 0;
 }
 
 // A folder an installation may have made or used: the group under the
