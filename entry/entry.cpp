@@ -14,6 +14,9 @@
 #include "shell/setup_log.h"
 #include "sysconfig/driver_registration.h"
 #include "sysconfig/system_ini.h"
+#include "record/installed_record.h"
+#include "uninstall/outcome.h"
+#include "uninstall/rollback.h"
 
 namespace {
 
@@ -26,6 +29,43 @@ bool LoadScriptOrTellUser()
         return true;
     Tell(nullptr, LoadText(IDS_READ_ERROR), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
     return false;
+}
+
+// Before anything new: an installation that another run left unfinished
+// (ended hard, or the power went) is taken back. False when it cannot be,
+// and the user was told.
+bool TakeUpLeftRunOrTellUser()
+{
+    FixedText<600> offending;
+    TakeUp result = TakeUpLeftRun(offending);
+    if (result == TakeUp::InUse) Tell(nullptr, LoadText(IDS_RUN_UNDER_WAY), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    if (result == TakeUp::Refused) {
+        FixedText<1024> text;
+        FormatText(text, LoadText(IDS_LEFT_RUN_REFUSED), offending.c_str());
+        Tell(nullptr, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+    }
+    return result != TakeUp::InUse && result != TakeUp::Refused;
+}
+
+// An installation that stopped (Abort, Cancel, a missing disk) puts back
+// what it changed, then says so.
+void RollBackAndTell(HWND owner)
+{
+    Outcome& outcome = *(Result = FreshOutcome());
+    bool back = !RunOpen() || RollBackRun();
+    Result = nullptr;
+    FixedText<4096> text;
+    text.assign(ProductName).append(LoadText(IDS_NOT_COMPLETED));
+    if (back) text.append(LoadText(IDS_NOTHING_CHANGED));
+    else text.append(LoadText(IDS_NOT_PUT_BACK)).append(outcome.left).append(outcome.waiting);
+    Tell(owner, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The run's record takes its place once the installation is done.
+void EndInstallation()
+{
+    EndRun(true);
+    if (!SettleRecord()) LogLine("the record of the installation cannot be written into %s", InstallDir.c_str());
 }
 
 // The end of every way out of the full installation once the script is loaded.
@@ -45,7 +85,7 @@ void CloseCompanionApplication()
 
 int RunDriverOnly()
 {
-    if (!LoadScriptOrTellUser()) return 0;
+    if (!LoadScriptOrTellUser() || !TakeUpLeftRunOrTellUser()) return 0;
     MouseBackEnabled = 0;
     if (RunPage("SETUP_SELMOUSE", MouseTypePageProc, IDD_SELMOUSE) == PageCancel) return 0;
     // The registration refers to the directory the program was started from.
@@ -76,6 +116,7 @@ bool SwitchSystemIni()
 int CompleteInstallation()
 {
     SwitchSystemIni();
+    EndInstallation();
     RunPage("SETUP_END", FinishPageProc, IDD_FINISH);
     FreeInstallList();
     DestroyWindow(BackdropWindow);
@@ -100,6 +141,7 @@ int RunUnattended(const Switches& switches)
 {
     if (!Windows9xOrTellUser()) return NotWindows9x;
     if (!LoadScriptOrTellUser()) return Release(), ScriptUnreadable;
+    if (!TakeUpLeftRunOrTellUser()) return Release(), LeftRunRefused;
     if (switches.mouse >= 0) SerialMouse = switches.mouse;
     if (!switches.dir.empty()) InstallDir.assign(switches.dir);
     if (uint16_t refused = TakeInstallDir()) {
@@ -109,8 +151,12 @@ int RunUnattended(const Switches& switches)
     }
     CloseCompanionApplication();
     InstallPackage(nullptr);
-    if (PageResult == PageCancel) return Release(), DiskMissing;  // the only stop nobody chose
+    if (PageResult == PageCancel) {  // the only stop nobody chose
+        RollBackAndTell(nullptr);
+        return Release(), DiskMissing;
+    }
     int code = SwitchSystemIni() && SkippedCount == 0 ? Installed : Incomplete;
+    EndInstallation();
     Release();
     bool restart = switches.restart && code == Installed;
     LogLine(restart ? "restart: now" : switches.restart ? "restart: no, the installation is incomplete" : "restart: no");
@@ -123,7 +169,7 @@ enum class Page { Welcome, MouseType, Directory, Install };
 int RunFullInstall()
 {
     if (!Windows9xOrTellUser()) return 0;
-    if (!LoadScriptOrTellUser()) return 0;
+    if (!LoadScriptOrTellUser() || !TakeUpLeftRunOrTellUser()) return Release();
     if (!CreateBackdrop()) return Release();
 
     Page page = Page::Welcome;
@@ -152,7 +198,10 @@ int RunFullInstall()
         }
         case Page::Install:
             // There is no way back once the copy has begun.
-            if (RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL) == PageCancel) return Release();
+            if (RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL) == PageCancel) {
+                RollBackAndTell(BackdropWindow);
+                return Release();
+            }
             return CompleteInstallation();
         }
     }

@@ -36,6 +36,7 @@ enum ExitCode {
     DiskMissing = 6,      // a disk of the medium was not there
     BadCommandLine = 7,   // a switch not understood
     ProgramDamaged = 8,   // SETUP.EXE itself is damaged
+    LeftRunRefused = 9,   // an unfinished installation cannot be taken back, or one is under way
 };
 
 #endif

@@ -161,10 +161,10 @@ bool NameTaken()
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
-// A temporary file in the destination's folder, its name in temporary. The
-// names are tried from a number that differs from run to run, as
-// GetTempFileNameA does, but the file stays open for the expansion rather
-// than being created, closed and opened once more.
+// A temporary file in the destination's folder, its name in temporary, the
+// record having it first. The names are tried from a number that differs
+// from run to run, as GetTempFileNameA does, but the file stays open for the
+// expansion rather than being created, closed and opened once more.
 FileHandle CreateTemporary(const char* destination, FixedText<MAX_PATH>& temporary)
 {
     FixedText<MAX_PATH> directory;
@@ -172,8 +172,11 @@ FileHandle CreateTemporary(const char* destination, FixedText<MAX_PATH>& tempora
     DWORD start = GetTickCount();
     for (DWORD n = 0; n < 100; ++n) {
         FixedText<16> name;
-        FormatText(name, "\\~stp%04X.tmp", static_cast<unsigned>((start + n) & 0xFFFF));
-        if (!temporary.assignWhole(directory) || !temporary.appendWhole(name)) break;
+        FormatText(name, "~stp%04X.tmp", static_cast<unsigned>((start + n) & 0xFFFF));
+        if (!temporary.assignWhole(directory) || !temporary.appendWhole("\\") || !temporary.appendWhole(name))
+            break;
+        if (GetFileAttributesA(temporary) != INVALID_FILE_ATTRIBUTES) continue;
+        if (!NoteUpdating(destination, name)) break;
         FileHandle file = CreateNewFile(temporary);
         if (file || !NameTaken()) return file;
     }
@@ -238,42 +241,6 @@ bool ExpandInto(const FileHandle& file)
     return complete;
 }
 
-// The new file takes the old one's name. Another's file (one the record
-// does not name as the package's) is kept first, for the uninstaller to put
-// back, and comes back to its place should the new file fail to take it.
-// The package's own file is replaced in one step where the platform can
-// (MoveFileExA replacing the old file; Windows 95 and 98 export it but fail
-// every call). Otherwise, and when that step fails for any reason, the old
-// file goes first and then the new one takes its name; should that move
-// fail once the old file is gone, one copy is tried before the file is
-// reported. The temporary file never stays.
-FileFailure PutInPlace(const char* temporary, const char* destination, DWORD oldAttributes)
-{
-    FixedText<MAX_PATH> original;
-    bool ours = IsPackageFile(destination);
-    if (!ours) {
-        bool kept = KeepOriginal(destination, original);
-        if (!kept || !MoveFileA(temporary, destination)) {
-            bool back = !kept || MoveFileA(original, destination);
-            DeleteFileA(temporary);
-            return back ? FileFailure::DestinationUnwritable : FileFailure::MoveFailed;
-        }
-    } else if (!MoveFileExA(temporary, destination, MOVEFILE_REPLACE_EXISTING)) {
-        if (!DeleteFileA(destination)) {
-            DeleteFileA(temporary);
-            return FileFailure::DestinationUnwritable;  // a directory of that name, a locked disk
-        }
-        if (!MoveFileA(temporary, destination)) {
-            bool copied = CopyFileA(temporary, destination, FALSE) != FALSE;
-            DeleteFileA(temporary);
-            if (!copied) return FileFailure::MoveFailed;
-        }
-    }
-    if ((oldAttributes & KeptAttributes) != 0) SetFileAttributesA(destination, oldAttributes & KeptAttributes);
-    NoteFile(destination, ours ? "created" : "replaced", original, Sum);
-    return FileFailure::None;
-}
-
 // True when the existing destination already holds every byte the source
 // expands to, and nothing more: the file is then left as it is, time and
 // attributes included. Reading it back costs less than writing a new copy
@@ -294,20 +261,54 @@ bool AlreadyHolds(const char* destination)
     return same;
 }
 
-// Replaces an existing file: the source is expanded into a temporary file
-// beside it, which takes its place only when every byte arrived, so a
-// truncated or corrupt source never replaces a good file.
-FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
+// The source expanded under a name no file has: the record has the file
+// first, and an incomplete file goes again. The uninstaller, and a later
+// run that finds this one stopped, take back the file the record names.
+FileFailure ExpandAsNew(const char* destination, FileStep found, const char* original)
 {
-    if (AlreadyHolds(destination)) {
-        NoteFile(destination, "same", nullptr, Sum);
+    bool complete;
+    {
+        if (!NoteCreating(destination)) return FileFailure::DestinationUnwritable;
+        FileHandle file = CreateNewFile(destination);
+        if (!file) return FileFailure::DestinationUnwritable;  // no such folder, a full or locked disk
+        complete = ExpandInto(file);
+    }
+    if (complete) {
+        NoteFile(destination, found, original, Sum);
         return FileFailure::None;
     }
-    // A read-only file is the user's to unlock; the program never clears it.
-    // A file a program holds open is not replaced from under it: Windows 95
-    // would delete or move it all the same.
-    if ((oldAttributes & FILE_ATTRIBUTE_READONLY) != 0 || FileInUse(destination))
-        return FileFailure::DestinationUnwritable;
+    DeleteFileA(destination);
+    return Incomplete();
+}
+
+// Another's file (one the record does not name as the package's) is kept
+// first, for the uninstaller to put back, and the source takes its name;
+// should the new file not arrive whole, the original comes back.
+FileFailure ReplaceAnothers(const char* destination, DWORD oldAttributes)
+{
+    FixedText<MAX_PATH> original;
+    if (!KeepOriginal(destination, original)) return FileFailure::DestinationUnwritable;
+    FileFailure failure = ExpandAsNew(destination, FileStep::Replaced, original);
+    if (failure != FileFailure::None) {
+        // Neither back in place: the record names the original where it is
+        // kept, and the uninstaller or a rollback brings it back.
+        if (!MoveFileA(original, destination)) return FileFailure::MoveFailed;
+        return failure;
+    }
+    if ((oldAttributes & KeptAttributes) != 0) SetFileAttributesA(destination, oldAttributes & KeptAttributes);
+    return FileFailure::None;
+}
+
+// The package's own file is replaced through a temporary file beside it,
+// which takes its place only when every byte arrived, so a truncated or
+// corrupt source never replaces a good file. The record names the
+// temporary file first: a run that stopped leaves none behind. In one step
+// where the platform can (MoveFileExA replacing the old file; Windows 95 and
+// 98 export it but fail every call); otherwise the old file goes first and
+// the new one takes its name, and should that move fail once the old file
+// is gone, one copy is tried before the file is reported.
+FileFailure UpdateOurs(const char* destination, DWORD oldAttributes)
+{
     FixedText<MAX_PATH> temporary;
     bool complete;
     {
@@ -319,34 +320,58 @@ FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
         DeleteFileA(temporary);
         return Incomplete();
     }
-    return PutInPlace(temporary, destination, oldAttributes);
+    if (!MoveFileExA(temporary, destination, MOVEFILE_REPLACE_EXISTING)) {
+        if (!DeleteFileA(destination)) {
+            DeleteFileA(temporary);
+            return FileFailure::DestinationUnwritable;  // a directory of that name, a locked disk
+        }
+        if (!MoveFileA(temporary, destination)) {
+            bool copied = CopyFileA(temporary, destination, FALSE) != FALSE;
+            DeleteFileA(temporary);
+            if (!copied) return FileFailure::MoveFailed;
+        }
+    }
+    if ((oldAttributes & KeptAttributes) != 0) SetFileAttributesA(destination, oldAttributes & KeptAttributes);
+    FileFact fact;
+    ReadFileFact(destination, fact);
+    NoteFile(destination, fact.found, fact.original, Sum);
+    return FileFailure::None;
+}
+
+// An existing file: left when it holds the package's bytes already, else
+// replaced safely.
+FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
+{
+    if (AlreadyHolds(destination)) {
+        NoteFile(destination, FileStep::Same, nullptr, Sum);
+        return FileFailure::None;
+    }
+    // A read-only file is the user's to unlock; the program never clears it.
+    // A file a program holds open is not replaced from under it: Windows 95
+    // would delete or move it all the same.
+    if ((oldAttributes & FILE_ATTRIBUTE_READONLY) != 0 || FileInUse(destination))
+        return FileFailure::DestinationUnwritable;
+    return IsPackageFile(destination) ? UpdateOurs(destination, oldAttributes)
+                                      : ReplaceAnothers(destination, oldAttributes);
 }
 
 // Where no file has the destination's name there is nothing to keep safe:
-// the source is expanded under that name at once, and an incomplete file is
-// removed again. This spares the move, which costs about as much as
-// expanding a file of 30 kB.
+// the source is expanded under that name at once. This spares the move,
+// which costs about as much as expanding a file of 30 kB.
 FileFailure ExpandSafely(const char* destination)
 {
     DWORD oldAttributes = GetFileAttributesA(destination);
     if (oldAttributes != INVALID_FILE_ATTRIBUTES) return ReplaceSafely(destination, oldAttributes);
-    bool complete;
-    {
-        FileHandle file = CreateNewFile(destination);
-        if (!file) {
-            if (!NameTaken()) return FileFailure::DestinationUnwritable;  // no such folder, a full or locked disk
-            // The name was taken meanwhile: that file is replaced safely.
-            oldAttributes = GetFileAttributesA(destination);
-            return ReplaceSafely(destination, oldAttributes == INVALID_FILE_ATTRIBUTES ? 0 : oldAttributes);
-        }
-        complete = ExpandInto(file);
-    }
-    if (complete) {
-        NoteFile(destination, "created", nullptr, Sum);
-        return FileFailure::None;
-    }
-    DeleteFileA(destination);
-    return Incomplete();
+    // A file the package had there and that is gone is made anew as what
+    // the record found there first.
+    FileFact fact;
+    bool known = ReadFileFact(destination, fact) && fact.ours();
+    FileFailure failure = ExpandAsNew(destination, known ? fact.found : FileStep::Created,
+                                      known ? fact.original.c_str() : nullptr);
+    if (failure != FileFailure::DestinationUnwritable || !NameTaken()) return failure;
+    // The name was taken meanwhile: that file is replaced safely.
+    oldAttributes = GetFileAttributesA(destination);
+    return ReplaceSafely(destination, oldAttributes == INVALID_FILE_ATTRIBUTES ? 0 : oldAttributes);
 }
 
 StringId ReasonText(FileFailure failure)

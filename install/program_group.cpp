@@ -69,15 +69,20 @@ bool WriteShortcut(const char* shortcut, const GroupItem& item)
     if (MultiByteToWideChar(CP_ACP, 0, shortcut, -1, wide, MAX_PATH) == 0) return false;
     // A shortcut of the same name is replaced: the package's own at once,
     // another's kept for the uninstaller to put back.
+    // The record has each change first.
     FixedText<MAX_PATH> original;
+    FileFact fact;
     bool theirs = GetFileAttributesA(shortcut) != INVALID_FILE_ATTRIBUTES && !IsPackageFile(shortcut);
+    bool ours = !theirs && ReadFileFact(shortcut, fact) && fact.ours();
+    if (theirs && !KeepOriginal(shortcut, original)) return false;
+    if (!theirs && !NoteCreating(shortcut)) return false;
     if (!theirs) DeleteFileA(shortcut);
-    else if (!KeepOriginal(shortcut, original)) return false;
     if (FAILED(file->Save(wide, TRUE))) {
         if (theirs) MoveFileA(original, shortcut);
         return false;
     }
-    NoteFile(shortcut, theirs ? "replaced" : "created", original, nullptr);
+    if (ours) original = fact.original;
+    NoteFile(shortcut, theirs ? FileStep::Replaced : ours ? fact.found : FileStep::Created, original, nullptr);
     return true;
 }
 
@@ -122,11 +127,7 @@ int CreateProgramGroup(HWND page)
     ComApartment com;
     FixedText<MAX_PATH> folder;
     bool made = ProgramGroupFolder(folder);
-    if (made) {
-        bool created = CreateDirectoryA(folder, nullptr) != FALSE;  // an existing group is reused
-        made = DirectoryExists(folder) != 0;
-        if (made) NoteFolder(folder, created);
-    }
+    made = made && MakeFolder(folder);  // an existing group is reused
     for (int k = 0; made && k < GroupItemCount; ++k) {
         FixedText<MAX_PATH> shortcut;
         made = ShortcutPath(folder, *GroupItems[k], shortcut) && WriteShortcut(shortcut, *GroupItems[k]);

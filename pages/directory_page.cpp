@@ -5,6 +5,7 @@
 
 #include "pages/browse_dialog.h"
 #include "pages/pages.h"
+#include "record/installed_record.h"
 #include "resource.h"
 #include "shell/globals.h"
 #include "shell/page_runner.h"
@@ -55,6 +56,40 @@ void Browse(HWND page)
     SetDlgItemTextA(page, IDC_DIRECTORY, InstallDir);
 }
 
+// The levels of InstallDir that are missing, from the drive's root down,
+// each recorded first. When one cannot be made, those made go again, and
+// the run that began for them ends: nothing was installed.
+bool CreateLevels()
+{
+    if (!BeginRun()) return false;
+    FixedText<MAX_PATH> level;
+    const char* levelEnds[MaxDirectory];
+    int made = 0;
+    bool whole = true;
+    for (const char* c = InstallDir.c_str() + 3;; c = CharNextA(c)) {
+        if (*c != '\\' && *c != '\0') continue;
+        level.assign(InstallDir);
+        level.truncate(static_cast<std::size_t>(c - InstallDir.c_str()));
+        if (!DirectoryExists(level)) {
+            if (!MakeFolder(level)) {
+                whole = false;
+                break;
+            }
+            levelEnds[made++] = c;
+        }
+        if (*c == '\0') break;
+    }
+    if (whole) return true;
+    while (made-- > 0) {
+        level.assign(InstallDir);
+        level.truncate(static_cast<std::size_t>(levelEnds[made] - InstallDir.c_str()));
+        RemoveDirectoryA(level);
+    }
+    EndRun(false);
+    SettleRecord();
+    return false;
+}
+
 }  // namespace
 
 uint16_t TakeInstallDir()
@@ -68,10 +103,11 @@ uint16_t TakeInstallDir()
     uint64_t freeKilobytes;
     if (!FreeKilobytes(root, freeKilobytes)) return IDS_CANNOT_CREATE_DIR;
     if (MinimumSpace > 0 && freeKilobytes < static_cast<uint64_t>(MinimumSpace)) return IDS_NO_FREE_SPACE;
-    // An existing directory is used as it is; otherwise only its last
-    // element is created.
-    if (!exists && !CreateDirectoryA(InstallDir, nullptr)) return IDS_CANNOT_CREATE_DIR;
-    InstallDirCreated = !exists;  // for the record: the uninstaller removes only what the installation made
+    // An existing directory is used as it is; otherwise every missing level
+    // is created, each in the record before it is made, so that the
+    // uninstaller removes exactly the levels the installation made.
+    InstallDirCreated = !exists;
+    if (!exists && !CreateLevels()) return IDS_CANNOT_CREATE_DIR;
     return 0;
 }
 

@@ -12,26 +12,28 @@
 #include "shell/text_buffer.h"
 
 const char* const RecordName = "SETUP.REC";
-const char* const SystemIniRecord = "SystemIni";
-const char* const CreatedKeysRecord = "Created";
-const char* const ApplicationRecord = "Application";
-const char* const FilesRecord = "Files";
-const char* const FoldersRecord = "Folders";
-const char* const RecordSections[7] = {"PS2",           "Serial",    SystemIniRecord, CreatedKeysRecord,
-                                       ApplicationRecord, FilesRecord, FoldersRecord};
+const char* const JournalName = "SETUP.RUN";
+const char* const UninstallEntryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane";
 
 namespace {
 
-// While an installation holds the record (from KeepInstalledRecord to
-// EndInstalledRecord) its lines are also here, each ended by a zero: the
-// copy asks of every file whether it is the package's. Lines go into
-// InstallDir's record file, opened when the first one is added; a record
-// carried from another folder is written into it whole first.
-TextBuffer Journal;
-bool Held = false;
-bool Carried = false;
-FileHandle Appender;
-FixedText<MAX_PATH> KeptFrom;
+using Path = FixedText<MAX_PATH>;
+
+// While a journal is the record (a run of this process, or one another left)
+// its lines are also here, each ended by a zero: the copy asks of every file
+// whether it is the package's. Viewing: reads see only View, the changes of
+// the run being undone.
+TextBuffer Lines;
+TextBuffer View;
+bool Loaded = false;
+bool Open = false;
+bool Viewing = false;
+FileHandle Journal;
+
+const char* RunSection()
+{
+    return SectionName(Section::Run);
+}
 
 // Two keys of one length, without regard to case. Plain ASCII is compared
 // here, a byte at a time: the comparison that knows the code page costs
@@ -50,7 +52,7 @@ bool SameKey(const char* a, const char* b)
 }
 
 // The key of a "key=value" line, to compare with another.
-bool KeyOf(const char* line, FixedText<MAX_PATH>& key)
+bool KeyOf(const char* line, Path& key)
 {
     const char* equals = std::strchr(line, '=');
     if (equals == nullptr || static_cast<std::size_t>(equals - line) >= key.Capacity) return false;
@@ -63,119 +65,95 @@ bool KeyOf(const char* line, FixedText<MAX_PATH>& key)
 const char* ValueFor(const char* keyAndValue, const char* key)
 {
     std::size_t length = std::strlen(key);
-    FixedText<MAX_PATH> candidate;
+    Path candidate;
     if (std::strlen(keyAndValue) <= length || keyAndValue[length] != '=' || !KeyOf(keyAndValue, candidate) ||
         !SameKey(candidate, key))
         return nullptr;
     return keyAndValue + length + 1;
 }
 
-// A file found as the package's: created or replaced.
-bool Ours(const char* value)
+const char* Next(const char* line)
 {
-    return value != nullptr && (std::strncmp(value, "created,", 8) == 0 || std::strncmp(value, "replaced,", 9) == 0);
+    return line + std::strlen(line) + 1;
 }
 
-// The part of a value after its first n fields.
-const char* AfterFields(const char* value, int n)
+// The value of a line of section, or null.
+const char* LineValue(const char* line, const char* section, const char* key)
 {
-    for (; n > 0 && value != nullptr; --n) {
-        value = std::strchr(value, ',');
-        if (value != nullptr) ++value;
-    }
-    return value != nullptr ? value : "";
-}
-
-// A later line of a file merged into what the record says of it so far:
-// once the package's, it stays what was found there, with the original's
-// place, and takes the file as it lies now (size, time and sum); else the
-// later line holds.
-void MergeFileValue(FixedText<600>& merged, const char* later)
-{
-    if (!Ours(merged)) return static_cast<void>(merged.assign(later));
-    FixedText<16> kind;
-    kind.assign(merged);
-    kind.truncate(static_cast<std::size_t>(std::strchr(merged, ',') - merged.c_str()));
-    FixedText<MAX_PATH> original;
-    original.assign(AfterFields(merged, 4));
-    FixedText<64> stamp;
-    stamp.assign(AfterFields(later, 1));
-    if (const char* end = std::strchr(AfterFields(stamp, 2), ',')) stamp.truncate(static_cast<std::size_t>(end - stamp.c_str()));
-    merged.assign(kind).append(",").append(stamp);
-    if (!original.empty()) merged.append(",").append(original);
-}
-
-// What the record's lines say of key in section: the first value, or, for
-// a file, every line of it merged. False when they say nothing.
-bool MergedValue(const char* lines, const char* section, const char* key, FixedText<600>& value)
-{
-    bool found = false;
     FixedText<16> name;
     const char* keyAndValue;
-    for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
-        if (!SplitRecordLine(line, name, keyAndValue) || std::strcmp(name, section) != 0) continue;
-        const char* v = ValueFor(keyAndValue, key);
-        if (v == nullptr) continue;
-        if (!found) value.assign(v);
-        else if (std::strcmp(section, FilesRecord) == 0) MergeFileValue(value, v);
-        else break;
+    if (!SplitRecordLine(line, name, keyAndValue) || std::strcmp(name, section) != 0) return nullptr;
+    return ValueFor(keyAndValue, key);
+}
+
+// What the lines say of a file, merged; false when they say nothing.
+bool MergedFile(const char* lines, const char* key, FileFact& merged)
+{
+    bool found = false;
+    for (const char* line = lines; *line != '\0'; line = Next(line)) {
+        const char* value = LineValue(line, SectionName(Section::Files), key);
+        FileFact fact;
+        if (value == nullptr || !ParseFileFact(value, fact)) continue;
+        if (found) MergeFileFact(merged, fact);
+        else merged = fact;
         found = true;
     }
     return found;
+}
+
+// The first value the lines hold for key in section.
+const char* FirstValue(const char* lines, const char* section, const char* key)
+{
+    for (const char* line = lines; *line != '\0'; line = Next(line))
+        if (const char* value = LineValue(line, section, key)) return value;
+    return nullptr;
 }
 
 // The lines of a record file into to, each ended by a zero; the block they
 // came in is freed.
 void TakeLines(TextBuffer& to, char* lines)
 {
-    for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1)
+    for (const char* line = lines; line != nullptr && *line != '\0'; line = Next(line))
         to.append(line, std::strlen(line) + 1);
     FreeBlock(lines);
 }
 
-// The lines the record holds now: the held ones, or the file's, read into
-// scratch.
+// The lines the record holds now: the journal's (or only the run's changes
+// while they are undone), or the file's of InstallDir, read into scratch.
 const char* CurrentLines(TextBuffer& scratch)
 {
-    if (Held) return Journal.c_str();
-    FixedText<MAX_PATH> path;
+    if (Viewing) return View.c_str();
+    if (Loaded) return Lines.c_str();
+    Path path;
     scratch.clear();
     if (RecordPathIn(InstallDir, path)) TakeLines(scratch, ReadRecordLines(path));
     return scratch.c_str();
 }
 
-// Lines into a file, each with CR LF, put on the disk; false when a write failed.
-bool WriteLines(HANDLE file, const char* lines)
+// Lines into a file, each with CR LF, put on the disk when asked; false
+// when a write failed.
+bool WriteLines(HANDLE file, const char* lines, bool flush)
 {
     TextBuffer text;
-    for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1)
+    for (const char* line = lines; *line != '\0'; line = Next(line))
         text.append(line, std::strlen(line)), text.append("\r\n", 2);
     DWORD written = 0;
     return WriteFile(file, text.c_str(), static_cast<DWORD>(text.length()), &written, nullptr) &&
-           written == text.length() && FlushFileBuffers(file);
+           written == text.length() && (!flush || FlushFileBuffers(file));
 }
 
-// InstallDir's record file, open at its end for adding lines.
-FileHandle OpenRecordFile(bool afresh)
+FileHandle OpenForAdding(const char* path, DWORD disposition)
 {
-    FixedText<MAX_PATH> path;
-    if (!RecordPathIn(InstallDir, path)) return FileHandle();
-    FileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, afresh ? CREATE_ALWAYS : OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
     if (file) SetFilePointer(file.get(), 0, nullptr, FILE_END);
     return file;
 }
 
-// The held installation's file, once: with the carried record first.
-void OpenAppender()
-{
-    if (Appender) return;
-    Appender = OpenRecordFile(Carried);
-    if (Appender && Carried) WriteLines(Appender.get(), Journal.c_str());
-}
-
-// One line more, on the disk before the call returns.
-void AddLine(const char* section, const char* key, const char* value)
+// One line more: into the journal (on the disk before the call returns when
+// flush says so: a line ahead of a change), or, outside a run, into
+// InstallDir's record file. False when it could not be written.
+bool AddLine(const char* section, const char* key, const char* value, bool flush = true)
 {
     TextBuffer line;
     line.append("[", 1), line.append(section, std::strlen(section)), line.append("] ", 2);
@@ -183,38 +161,126 @@ void AddLine(const char* section, const char* key, const char* value)
     std::size_t length = 0;
     while (value[length] != '\0' && value[length] != '\r' && value[length] != '\n') ++length;
     line.append(value, length), line.append("", 1);
-    if (!Held) {
-        if (FileHandle file = OpenRecordFile(false)) WriteLines(file.get(), line.c_str());
-        return;
+    if (!Loaded) {
+        Path path;
+        FileHandle file = RecordPathIn(InstallDir, path) ? OpenForAdding(path, OPEN_ALWAYS) : FileHandle();
+        return file && WriteLines(file.get(), line.c_str(), true);
     }
-    bool wasCarried = Carried && !Appender;
-    Journal.append(line.c_str(), line.length());
-    OpenAppender();
-    if (Appender && !wasCarried) WriteLines(Appender.get(), line.c_str());
+    Lines.append(line.c_str(), line.length());
+    return Journal && WriteLines(Journal.get(), line.c_str(), flush);
+}
+
+bool AddFileLine(const Path& path, const FileFact& fact, bool flush)
+{
+    FixedText<MAX_PATH + 64> value;
+    return FormatFileFact(fact, value) && AddLine(SectionName(Section::Files), path, value, flush);
+}
+
+// The lines of the last run: from its "[Run] begun=" line on; null when
+// none began.
+const char* LastRunBegins(const char* lines, FixedText<MAX_PATH>* folder = nullptr)
+{
+    const char* begins = nullptr;
+    for (const char* line = lines; *line != '\0'; line = Next(line))
+        if (const char* value = LineValue(line, RunSection(), "begun")) {
+            begins = line;
+            if (folder != nullptr) folder->assign(value);
+        }
+    return begins;
+}
+
+// Whether the lines before the end hold the section and key of line.
+bool HeldBefore(const char* lines, const char* end, const char* line)
+{
+    FixedText<16> section;
+    const char* keyAndValue;
+    Path key;
+    if (!SplitRecordLine(line, section, keyAndValue) || !KeyOf(keyAndValue, key)) return false;
+    for (const char* earlier = lines; earlier < end; earlier = Next(earlier))
+        if (LineValue(earlier, section, key) != nullptr) return true;
+    return false;
+}
+
+// The record of the earlier installation: the one whose uninstaller the
+// uninstall entry names, when that is another folder's and holds one, else
+// InstallDir's own.
+char* EarlierRecord(Path& from)
+{
+    Path own;
+    bool haveOwn = RecordPathIn(InstallDir, own);
+    RegKey entry;
+    char command[MAX_PATH] = "";
+    DWORD size = sizeof command - 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, KEY_READ, entry.receive()) == ERROR_SUCCESS &&
+        RegQueryValueExA(entry.get(), "UninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(command),
+                         &size) == ERROR_SUCCESS) {
+        // "folder\UNINSTAL.EXE", quoted when it holds a blank.
+        const char* start = command[0] == '"' ? command + 1 : command;
+        const char* name = std::strstr(start, "\\UNINSTAL.EXE");
+        if (name != nullptr && from.assignWhole(start)) {
+            from.truncate(static_cast<std::size_t>(name - start) + 1);
+            if (from.appendWhole(RecordName) && !(haveOwn && SamePath(from, own)))
+                if (char* lines = ReadRecordLines(from)) return lines;
+        }
+    }
+    from = own;
+    return haveOwn ? ReadRecordLines(own) : nullptr;
+}
+
+// The lines into path whole: a new file beside it, put on the disk, then in
+// its place (Windows 9x cannot move a file over another).
+bool WriteRecordFile(const char* path, const char* lines)
+{
+    Path temporary;
+    if (!temporary.assignWhole(path)) return false;
+    temporary[temporary.size() - 1] = '$';
+    {
+        FileHandle file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        if (!file || !WriteLines(file.get(), lines, true)) return false;
+    }
+    DeleteFileA(path);
+    return MoveFileA(temporary, path) != FALSE;
+}
+
+void CloseJournal()
+{
+    Journal.reset();
+    Lines.clear();
+    View.clear();
+    Loaded = Open = Viewing = false;
 }
 
 }  // namespace
 
-bool RecordPathIn(const char* folder, FixedText<MAX_PATH>& path)
+bool RecordPathIn(const char* folder, Path& path)
 {
     return path.assignWhole(folder) && path.appendWhole("\\") && path.appendWhole(RecordName);
 }
 
-const char* ReadInstalledSetting(const char* section, const char* key, const char* def)
+bool JournalPath(Path& path)
+{
+    char windows[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+    return length != 0 && length < sizeof windows && path.assignWhole(windows) && path.appendWhole("\\") &&
+           path.appendWhole(JournalName);
+}
+
+const char* ReadInstalledSetting(Section section, const char* key, const char* def)
 {
     static FixedText<256> value;
     TextBuffer scratch;
-    FixedText<600> found;
-    return value.assign(MergedValue(CurrentLines(scratch), section, key, found) ? found.c_str() : def);
+    const char* found = FirstValue(CurrentLines(scratch), SectionName(section), key);
+    return value.assign(found != nullptr ? found : def);
 }
 
-void WriteInstalledSettingOnce(const char* section, const char* key, const char* value)
+void WriteInstalledSettingOnce(Section section, const char* key, const char* value)
 {
     TextBuffer scratch;
-    FixedText<600> found;
     // A key recorded empty stays too: it says the value was not there, and a
     // later run would otherwise record the package's own value over it.
-    if (!MergedValue(CurrentLines(scratch), section, key, found)) AddLine(section, key, value);
+    if (FirstValue(CurrentLines(scratch), SectionName(section), key) == nullptr)
+        AddLine(SectionName(section), key, value);
 }
 
 char* ReadRecordLines(const char* path)
@@ -227,6 +293,8 @@ char* ReadRecordLines(const char* path)
     DWORD got = 0;
     if (text == nullptr) return nullptr;
     if (!ReadFile(file.get(), text, size, &got, nullptr) || got != size) return FreeBlock(text), nullptr;
+    // A last line that lacks its line end was broken off: it is not taken.
+    while (size > 0 && text[size - 1] != '\n') --size;
     // Line ends become zeros; empty lines go, so that only the list's end
     // has two zeros in a row.
     DWORD out = 0;
@@ -234,7 +302,6 @@ char* ReadRecordLines(const char* path)
         char c = text[i] == '\r' || text[i] == '\n' ? '\0' : text[i];
         if (c != '\0' || (out > 0 && text[out - 1] != '\0')) text[out++] = c;
     }
-    if (out > 0 && text[out - 1] != '\0') text[out++] = '\0';
     text[out] = '\0';
     if (out == 0) return FreeBlock(text), nullptr;
     return text;
@@ -251,25 +318,63 @@ bool SplitRecordLine(const char* line, FixedText<16>& section, const char*& keyA
     return equals != nullptr && equals != keyAndValue;
 }
 
-char* ReadRecordSection(const char* section)
+char* CurrentRecordLines()
+{
+    TextBuffer scratch;
+    const char* lines = CurrentLines(scratch);
+    std::size_t length = 0;
+    for (const char* line = lines; *line != '\0'; line = Next(line)) length += std::strlen(line) + 1;
+    if (length == 0) return nullptr;
+    char* block = static_cast<char*>(AllocBlock(length + 1));
+    if (block != nullptr) std::memcpy(block, lines, length + 1);
+    return block;
+}
+
+// The lines of section whose key comes first at them, with that key.
+template <typename Visit>
+void ForEachKey(const char* lines, const char* section, Visit visit)
+{
+    TextBuffer seen;
+    FixedText<16> lineSection;
+    const char* keyAndValue;
+    for (const char* line = lines; *line != '\0'; line = Next(line)) {
+        Path key;
+        if (!SplitRecordLine(line, lineSection, keyAndValue) || std::strcmp(lineSection, section) != 0 ||
+            !KeyOf(keyAndValue, key) || FindKey(seen.length() != 0 ? seen.c_str() : nullptr, key) != nullptr)
+            continue;
+        seen.append(key, key.size()), seen.append("=", 2);
+        visit(line, key);
+    }
+}
+
+char* ReadRecordSection(Section section)
 {
     TextBuffer scratch, merged;
-    const char* lines = CurrentLines(scratch);
-    FixedText<16> name;
-    const char* keyAndValue;
-    for (const char* line = lines; *line != '\0'; line += std::strlen(line) + 1) {
-        FixedText<MAX_PATH> key;
-        FixedText<600> value;
-        if (!SplitRecordLine(line, name, keyAndValue) || std::strcmp(name, section) != 0 || !KeyOf(keyAndValue, key) ||
-            FindKey(merged.length() != 0 ? merged.c_str() : nullptr, key) != nullptr ||
-            !MergedValue(lines, section, key, value))
-            continue;
-        merged.append(key, key.size()), merged.append("=", 1), merged.append(value, value.size() + 1);
-    }
+    const char* name = SectionName(section);
+    ForEachKey(CurrentLines(scratch), name, [&](const char* line, const Path& key) {
+        const char* value = FirstValue(line, name, key);
+        merged.append(key, key.size()), merged.append("=", 1), merged.append(value, std::strlen(value) + 1);
+    });
     if (merged.length() == 0) return nullptr;
     char* block = static_cast<char*>(AllocBlock(merged.length() + 1));
     if (block != nullptr) std::memcpy(block, merged.c_str(), merged.length() + 1);
     return block;
+}
+
+void ForEachFile(FileVisitor visit, void* context)
+{
+    TextBuffer scratch;
+    ForEachKey(CurrentLines(scratch), SectionName(Section::Files), [&](const char* line, const Path& key) {
+        FileFact fact;
+        if (MergedFile(line, key, fact)) visit(key, fact, context);
+    });
+}
+
+bool ReadFileFact(const char* path, FileFact& fact)
+{
+    Path full;
+    TextBuffer scratch;
+    return FullPath(path, full) && MergedFile(CurrentLines(scratch), full, fact);
 }
 
 char* ReadSection(const char* path, const char* section)
@@ -288,42 +393,125 @@ char* ReadSection(const char* path, const char* section)
 
 const char* FindKey(const char* lines, const char* key)
 {
-    for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1)
+    for (const char* line = lines; line != nullptr && *line != '\0'; line = Next(line))
         if (const char* value = ValueFor(line, key)) return value;
     return nullptr;
 }
 
-void KeepInstalledRecord(const char* previous)
+bool BeginRun()
 {
-    Appender.reset();
-    Journal.clear();
-    KeptFrom.clear();
-    Carried = false;
-    FixedText<MAX_PATH> own;
-    bool haveOwn = RecordPathIn(InstallDir, own);
-    char* lines = nullptr;
-    if (previous != nullptr && !(haveOwn && SamePath(previous, own))) lines = ReadRecordLines(previous);
-    if (lines != nullptr) {
-        KeptFrom.assign(previous);
-        Carried = true;
-    } else if (haveOwn) {
-        lines = ReadRecordLines(own);
+    if (Open) return true;
+    CloseJournal();
+    Path journal, carried;
+    if (!JournalPath(journal)) return false;
+    TakeLines(Lines, EarlierRecord(carried));
+    Journal = FileHandle(CreateFileA(journal, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    Loaded = Open = true;
+    bool written = Journal && WriteLines(Journal.get(), Lines.c_str(), false) &&
+                   (Lines.length() == 0 || AddLine(RunSection(), "carried", carried, false)) &&
+                   AddLine(RunSection(), "begun", InstallDir);
+    if (!written) {
+        CloseJournal();
+        DeleteFileA(journal);
     }
-    TakeLines(Journal, lines);
-    Held = true;
+    return written;
 }
 
-void EndInstalledRecord(bool completed)
+bool RunOpen()
 {
-    if (completed && Carried) {
-        OpenAppender();
-        // The record now lives here; the folder it came from keeps none.
-        if (Appender) DeleteFileA(KeptFrom);
+    return Open;
+}
+
+void EndRun(bool completed)
+{
+    if (Loaded) AddLine(RunSection(), "ended", completed ? "complete" : "undone");
+    Open = Viewing = false;
+}
+
+bool SettleRecord()
+{
+    if (!Loaded) return true;
+    const char* lines = Lines.c_str();
+    Path folder, carried, target;
+    const char* begins = LastRunBegins(lines, &folder);
+    const char* ended = begins != nullptr ? FirstValue(begins, RunSection(), "ended") : nullptr;
+    if (ended == nullptr) return false;
+    bool complete = std::strcmp(ended, "complete") == 0;
+    // What the record keeps: all but the note of where it was carried from,
+    // and of a run undone only what it found the package's already.
+    TextBuffer kept;
+    bool facts = false;
+    for (const char* line = lines; *line != '\0'; line = Next(line)) {
+        if (const char* from = LineValue(line, RunSection(), "carried")) {
+            carried.assign(from);
+            continue;
+        }
+        FixedText<16> section;
+        const char* keyAndValue;
+        bool run = SplitRecordLine(line, section, keyAndValue) && std::strcmp(section, RunSection()) == 0;
+        if (!complete && line > begins && !run && !HeldBefore(lines, begins, line)) continue;
+        kept.append(line, std::strlen(line) + 1);
+        facts = facts || !run;
     }
-    Appender.reset();
-    Journal.clear();
-    KeptFrom.clear();
-    Held = Carried = false;
+    if (complete) RecordPathIn(folder, target);
+    else target = carried;
+    if (!target.empty() && facts && !WriteRecordFile(target, kept.c_str())) return false;
+    // The record now lives in one folder; the one it came from keeps none.
+    if (complete && !carried.empty() && !SamePath(carried, target)) DeleteFileA(carried);
+    Path journal;
+    CloseJournal();
+    if (JournalPath(journal)) DeleteFileA(journal);
+    return true;
+}
+
+LeftRun FindLeftRun()
+{
+    if (Open) return LeftRun::None;
+    CloseJournal();
+    Path journal, folder;
+    if (!JournalPath(journal)) return LeftRun::None;
+    if (GetFileAttributesA(journal) == INVALID_FILE_ATTRIBUTES) return LeftRun::None;
+    // The run that writes it holds it open for itself: it is not left.
+    Journal = FileHandle(CreateFileA(journal, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!Journal) return LeftRun::InUse;
+    TakeLines(Lines, ReadRecordLines(journal));
+    const char* begins = LastRunBegins(Lines.c_str(), &folder);
+    if (begins == nullptr) {
+        // It stopped before its first change: there is nothing to take up.
+        CloseJournal();
+        DeleteFileA(journal);
+        return LeftRun::None;
+    }
+    // Lines are added after the last whole one: a line a power cut broke
+    // off goes.
+    {
+        DWORD whole = 0;
+        for (const char* line = Lines.c_str(); *line != '\0'; line = Next(line)) whole += std::strlen(line) + 2;
+        SetFilePointer(Journal.get(), static_cast<LONG>(whole), nullptr, FILE_BEGIN);
+        SetEndOfFile(Journal.get());
+    }
+    Loaded = true;
+    InstallDir.assign(folder);
+    return FirstValue(begins, RunSection(), "ended") != nullptr ? LeftRun::Ended : LeftRun::Unfinished;
+}
+
+bool ReadOnlyRunChanges()
+{
+    const char* lines = Lines.c_str();
+    const char* begins = LastRunBegins(lines);
+    View.clear();
+    bool earlier = false;
+    FixedText<16> section;
+    const char* keyAndValue;
+    for (const char* line = lines; begins != nullptr && *line != '\0'; line = Next(line)) {
+        bool fact = SplitRecordLine(line, section, keyAndValue) && std::strcmp(section, RunSection()) != 0;
+        if (line < begins) earlier = earlier || fact;
+        else if (fact && !HeldBefore(lines, begins, line)) View.append(line, std::strlen(line) + 1);
+    }
+    Viewing = true;
+    return earlier;
 }
 
 void RecordCreatedKey(HKEY root, const char* path, const char* kind)
@@ -343,16 +531,16 @@ void RecordCreatedKey(HKEY root, const char* path, const char* kind)
         // Keys made on the way to one of ours may come to hold others' keys:
         // only the key itself goes with all it holds.
         bool whole = i == length;
-        WriteInstalledSettingOnce(CreatedKeysRecord, name, whole ? kind : "empty");
+        WriteInstalledSettingOnce(Section::Created, name, whole ? kind : "empty");
         if (!whole && std::strcmp(kind, "empty") != 0) {
             name.assign(rootName).append(path);
-            WriteInstalledSettingOnce(CreatedKeysRecord, name, kind);
+            WriteInstalledSettingOnce(Section::Created, name, kind);
         }
         return;
     }
 }
 
-bool FullPath(const char* path, FixedText<MAX_PATH>& full)
+bool FullPath(const char* path, Path& full)
 {
     char buffer[MAX_PATH];
     DWORD length = GetFullPathNameA(path, sizeof buffer, buffer, nullptr);
@@ -361,23 +549,24 @@ bool FullPath(const char* path, FixedText<MAX_PATH>& full)
 
 bool IsPackageFile(const char* path)
 {
-    FixedText<MAX_PATH> full;
-    FixedText<600> value;
-    TextBuffer scratch;
-    return FullPath(path, full) && MergedValue(CurrentLines(scratch), FilesRecord, full, value) && Ours(value);
+    FileFact fact;
+    // Another's file that was to be kept and is not: the move never happened.
+    return ReadFileFact(path, fact) && fact.ours() &&
+           !(fact.step == FileStep::Replacing && GetFileAttributesA(fact.original) == INVALID_FILE_ATTRIBUTES);
 }
 
-bool KeepOriginal(const char* path, FixedText<MAX_PATH>& original)
+bool KeepOriginal(const char* path, Path& original)
 {
-    FixedText<MAX_PATH> folder, composed;
-    if (!composed.assignWhole(InstallDir) || !composed.appendWhole("\\ORIGINAL") || !FullPath(composed, folder))
+    Path folder, composed;
+    if (!composed.assignWhole(InstallDir) || !composed.appendWhole("\\ORIGINAL") || !FullPath(composed, folder) ||
+        !MakeFolder(folder))
         return false;
-    if (CreateDirectoryA(folder, nullptr)) NoteFolder(folder, true);
     // The name part, as the system finds it in a path of any code page.
     char full[MAX_PATH];
     char* name = nullptr;
     DWORD length = GetFullPathNameA(path, sizeof full, full, &name);
-    if (length == 0 || length >= sizeof full || name == nullptr) return false;
+    FixedText<32> sum;
+    if (length == 0 || length >= sizeof full || name == nullptr || !FileSum(full, sum)) return false;
     // Two originals of one name (from different folders) get numbers.
     for (char n = '0'; n <= '9'; ++n) {
         const char prefix[] = {n, '_', '\0'};
@@ -385,15 +574,42 @@ bool KeepOriginal(const char* path, FixedText<MAX_PATH>& original)
             !original.appendWhole(n == '0' ? "" : prefix) || !original.appendWhole(name))
             return false;
         if (GetFileAttributesA(original) != INVALID_FILE_ATTRIBUTES) continue;
-        if (MoveFileA(path, original)) return true;
+        // The record names the file and its bytes before it moves: a copy to
+        // another drive that a power cut broke off is known by its sum.
+        FileFact fact;
+        fact.step = FileStep::Replacing;
+        const char* comma = std::strchr(sum, ',');
+        fact.size.assign(sum);
+        fact.size.truncate(static_cast<std::size_t>(comma - sum.c_str()));
+        fact.sum.assign(comma + 1);
+        fact.original = original;
+        if (!AddFileLine(Path().assign(full), fact, true)) return false;
+        if (MoveFileA(full, original)) return true;
         // Another drive: a copy, and the file goes only once the copy is whole.
-        if (CopyFileA(path, original, TRUE)) {
-            if (DeleteFileA(path)) return true;
+        if (CopyFileA(full, original, TRUE)) {
+            if (DeleteFileA(full)) return true;
             DeleteFileA(original);
         }
         return false;
     }
     return false;
+}
+
+bool NoteCreating(const char* path)
+{
+    Path full;
+    FileFact fact;
+    fact.step = FileStep::Creating;
+    return FullPath(path, full) && AddFileLine(full, fact, true);
+}
+
+bool NoteUpdating(const char* path, const char* temporaryName)
+{
+    Path full;
+    FileFact fact;
+    fact.step = FileStep::Updating;
+    fact.temporary.assign(temporaryName);
+    return FullPath(path, full) && AddFileLine(full, fact, true);
 }
 
 bool FileStamp(const char* path, FixedText<32>& stamp)
@@ -428,29 +644,42 @@ void FormatSum(FixedText<32>& sum, DWORD length, DWORD crc)
     FormatText(sum, "%lu,%08lX", static_cast<unsigned long>(length), static_cast<unsigned long>(crc));
 }
 
-void NoteFile(const char* path, const char* found, const char* original, const char* sum)
+void NoteFile(const char* path, FileStep found, const char* original, const char* sum)
 {
     FixedText<32> stamp, read;
-    FixedText<MAX_PATH> full;
+    Path full;
     if (!FileStamp(path, stamp) || !FullPath(path, full)) return;
     if (sum == nullptr && FileSum(path, read)) sum = read;
     if (sum == nullptr) return;
-    FixedText<MAX_PATH + 64> value;
-    value.assign(found).append(",").append(stamp).append(",").append(AfterFields(sum, 1));
+    FileFact fact;
+    fact.step = found;
+    const char* comma = std::strchr(stamp, ',');
+    fact.size.assign(stamp);
+    fact.size.truncate(static_cast<std::size_t>(comma - stamp.c_str()));
+    fact.time.assign(comma + 1);
+    fact.sum.assign(std::strchr(sum, ',') + 1);
     bool kept = original != nullptr && *original != '\0';
-    if (kept && !value.append(",").appendWhole(original)) return;
-    AddLine(FilesRecord, full, value);
-    if (found[0] == 's') LogLine("identical, left %s", full.c_str());
+    if (kept && !fact.original.assignWhole(original)) return;
+    // After the change: the next line ahead of one puts this on the disk too.
+    AddFileLine(full, fact, false);
+    if (found == FileStep::Same) LogLine("identical, left %s", full.c_str());
     else if (kept) LogLine("installed %s (the file there before is kept as %s)", full.c_str(), original);
     else LogLine("installed %s", full.c_str());
 }
 
-void NoteFolder(const char* path, bool created)
+bool MakeFolder(const char* path)
 {
-    FixedText<MAX_PATH> full;
-    FixedText<600> value;
+    Path full;
     TextBuffer scratch;
-    if (!FullPath(path, full) || MergedValue(CurrentLines(scratch), FoldersRecord, full, value)) return;
-    AddLine(FoldersRecord, full, created ? "created" : "found");
-    LogLine("folder %s %s", full.c_str(), created ? "created" : "found");
+    if (!FullPath(path, full)) return false;
+    const char* section = SectionName(Section::Folders);
+    bool recorded = FirstValue(CurrentLines(scratch), section, full) != nullptr;
+    if (DirectoryExists(full)) {
+        if (!recorded) AddLine(section, full, "found", false), LogLine("folder %s found", full.c_str());
+        return true;
+    }
+    if (!recorded && !AddLine(section, full, "created")) return false;
+    if (!CreateDirectoryA(full, nullptr)) return false;
+    LogLine("folder %s created", full.c_str());
+    return true;
 }

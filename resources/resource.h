@@ -65,6 +65,10 @@
 #define IDS_SYSTEM_INI_UNCHANGED 61
 #define IDS_SOURCE_DAMAGED      62  // the fifth reason a file fails
 #define IDS_PROGRAM_DAMAGED     63  // the program's own file does not sum to its checksum
+#define IDS_NOTHING_CHANGED     64  // the not-completed notice once everything was undone
+#define IDS_NOT_PUT_BACK        65  // ... or the heading of what could not be
+#define IDS_RUN_UNDER_WAY       66  // another process is running the installation
+#define IDS_LEFT_RUN_REFUSED    67  // a left run's journal names what no installation makes
 
 // Dialog templates.
 #define IDD_WELCOME             101

@@ -22,7 +22,7 @@ const char* const HandlerKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers"
     "\\QXMousePage";
 const char* const RunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char* const UninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rollvane";
+const char* const UninstallKey = UninstallEntryKey;
 
 // Room for the longest InstallDir, quotation marks, "\", the longest file
 // name and the arguments: the composed values are never cut.
@@ -101,7 +101,7 @@ void RegisterApplication()
         FixedText<256> previous;
         ReadTextValue(handlers.get(), nullptr, previous);
         if (std::strcmp(previous, "QXMousePage") != 0)
-            WriteInstalledSettingOnce(ApplicationRecord, "PropertySheetHandlers", previous);
+            WriteInstalledSettingOnce(Section::Application, "PropertySheetHandlers", previous);
     }
     // A key that cannot be created costs only its own step.
     for (const Step& step : steps) {

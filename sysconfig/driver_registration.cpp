@@ -40,7 +40,7 @@ struct MouseType {
 // Previous values go into the section of the mouse type being registered.
 void Record(const char* key, const char* value)
 {
-    WriteInstalledSettingOnce(MouseTypeName, key, value);
+    WriteInstalledSettingOnce(SectionNamed(MouseTypeName) == Section::Serial ? Section::Serial : Section::PS2, key, value);
 }
 
 // The C library's text-to-integer rule (white space, a sign, digits), kept

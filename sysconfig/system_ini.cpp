@@ -60,6 +60,8 @@ int MoveMouseDevice()
     // The backup of an earlier installation holds the system's own file; a
     // later one must not replace it with whatever stands there now.
     if (GetFileAttributesA(backup) != 0xFFFFFFFF) return -1;
+    // The record has the move first: the uninstaller looks for the backup.
+    if (!InstallDir.empty()) WriteInstalledSettingOnce(Section::SystemIni, "VMouseMoved", "1");
     return MoveFileA(device, backup) ? 0 : -1;
 }
 
@@ -69,10 +71,10 @@ void RecordSystemIniBefore()
 {
     if (InstallDir.empty()) return;  // no installation to record for
     FixedText<256> line;
-    if (FindMouseLine(line)) WriteInstalledSettingOnce(SystemIniRecord, "MouseLine", line);
+    if (FindMouseLine(line)) WriteInstalledSettingOnce(Section::SystemIni, "MouseLine", line);
     FixedText<MAX_PATH> backup;
     if (WindowsPath(backup, "\\system.bak"))
-        WriteInstalledSettingOnce(SystemIniRecord, "SystemBak",
+        WriteInstalledSettingOnce(Section::SystemIni, "SystemBak",
                                   GetFileAttributesA(backup) != INVALID_FILE_ATTRIBUTES ? "1" : "0");
 }
 
@@ -82,7 +84,6 @@ SystemIniSwitch UpdateSystemIni()
 {
     RecordSystemIniBefore();
     SystemIniSwitch result = {EditSystemIni(MouseLine) == 1, MoveMouseDevice() == 0};
-    if (result.deviceMoved && !InstallDir.empty()) WriteInstalledSettingOnce(SystemIniRecord, "VMouseMoved", "1");
     return result;
 }
 

@@ -16,8 +16,12 @@ struct Outcome {
     int valuesRestored = 0;
     int keysRemoved = 0;
 };
-// WinMain's: a static one of this size would go into the program file.
+// The outcome being collected, or null.
 extern Outcome* Result;
+
+// The one outcome, emptied. (A local one would be copied from a zero-filled
+// template that the compiler puts into the program file.)
+Outcome* FreshOutcome();
 
 // One line of the report's "left as it is" list: what, and why.
 void Leave(const char* what, const char* why);

@@ -7,6 +7,7 @@
 #include "install/copy_engine.h"
 #include "install/program_group.h"
 #include "record/installed_record.h"
+#include "record/record_shape.h"
 #include "shell/memory.h"
 #include "shell/globals.h"
 #include "sysconfig/application_registration.h"
@@ -173,28 +174,29 @@ bool PackageDestination(const char* path)
     return false;
 }
 
-bool Digits(const char* text, std::size_t count, bool hex)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        char c = text[i];
-        bool digit = (c >= '0' && c <= '9') || (hex && c >= 'A' && c <= 'F');
-        if (!digit) return false;
-    }
-    return true;
-}
-
 bool FileLineSound(const char* path, const char* value)
 {
-    FileLine line;
-    if (!Sound(path) || !ParseFileLine(value, line)) return false;
+    FileFact fact;
+    if (!Sound(path) || !ParseFileFact(value, fact)) return false;
     if (!InRecordedFolder(path) && !PackageDestination(path)) return false;
-    return line.original.empty() || (Sound(line.original) && InRecordedFolder(line.original));
+    return fact.original.empty() || (Sound(fact.original) && InRecordedFolder(fact.original));
 }
 
-bool FolderLineSound(const char* path, const char* value)
+bool FolderLineSound(const char* path, const char*)
 {
-    return (std::strcmp(value, "created") == 0 || std::strcmp(value, "found") == 0) && Sound(path) &&
-           AllowedFolder(path);
+    return Sound(path) && AllowedFolder(path);
+}
+
+// Where a run began (a folder of the installation), the record it carried
+// on (one beside such a folder), and how it ended.
+bool RunLineSound(const char* key, const char* value)
+{
+    Path folder;
+    if (std::strcmp(key, "ended") == 0) return std::strcmp(value, "complete") == 0 || std::strcmp(value, "undone") == 0;
+    if (std::strcmp(key, "begun") == 0) return Sound(value) && AllowedFolder(value);
+    if (std::strcmp(key, "carried") != 0 || !ParentOf(value, folder)) return false;
+    Path record;
+    return Sound(value) && AllowedFolder(folder) && RecordPathIn(folder, record) && lstrcmpiA(record, value) == 0;
 }
 
 // Whether key is path or one of the keys on its way ("A\B" for "A\B\C").
@@ -246,86 +248,50 @@ bool MouseLineSound(const char* key, const char* value)
     return false;
 }
 
-bool LineSound(int section, const char* key, const char* value)
+// What a line may name, beyond its form.
+bool LineSound(Section section, const char* key, const char* value)
 {
+    if (!ValueFormSound(section, value)) return false;
     switch (section) {
-    case 0:
-    case 1: return MouseLineSound(key, value);
-    case 2: return lstrcmpiA(key, "MouseLine") != 0 || IsMouseLine(value);
-    case 3: return CreatedLineSound(key, value);
-    case 5: return FileLineSound(key, value);
-    case 6: return FolderLineSound(key, value);
+    case Section::PS2:
+    case Section::Serial: return MouseLineSound(key, value);
+    case Section::SystemIni: return lstrcmpiA(key, "MouseLine") != 0 || IsMouseLine(value);
+    case Section::Created: return CreatedLineSound(key, value);
+    case Section::Files: return FileLineSound(key, value);
+    case Section::Folders: return FolderLineSound(key, value);
+    case Section::Run: return RunLineSound(key, value);
     default: return true;
     }
 }
 
 }  // namespace
 
-bool ParseFileLine(const char* value, FileLine& line)
-{
-    const char* comma = std::strchr(value, ',');
-    if (comma == nullptr || comma - value >= 16) return false;
-    line.found.assign(value);
-    line.found.truncate(static_cast<std::size_t>(comma - value));
-    // <size>,<time in 16 hex digits>,<sum in 8 hex digits>
-    const char* size = comma + 1;
-    std::size_t digits = 0;
-    while (size[digits] >= '0' && size[digits] <= '9') ++digits;
-    const char* time = size + digits + 1;
-    if (digits == 0 || digits > 10 || size[digits] != ',' || !Digits(time, 16, true) || time[16] != ',' ||
-        !Digits(time + 17, 8, true))
-        return false;
-    const char* end = time + 17 + 8;
-    line.sum.assign(size);
-    line.sum.truncate(digits);
-    line.sum.append(time + 16);
-    line.sum.truncate(digits + 9);
-    line.original.clear();
-    bool replaced = std::strcmp(line.found, "replaced") == 0;
-    if (replaced) return *end == ',' && line.original.assignWhole(end + 1) && !line.original.empty();
-    return *end == '\0' && (std::strcmp(line.found, "created") == 0 || std::strcmp(line.found, "same") == 0);
-}
-
 bool RecordPresent()
 {
-    Path record;
-    char* lines = RecordPathIn(InstallDir, record) ? ReadRecordLines(record) : nullptr;
+    char* lines = CurrentRecordLines();
     FreeBlock(lines);
     return lines != nullptr;
 }
 
 bool RecordIsSound(FixedText<600>& offending)
 {
-    Path record;
-    if (!RecordPathIn(InstallDir, record)) return false;
     FindSystemFolders();
-    // Every line in the record's form, of one of its sections.
-    char* raw = ReadRecordLines(record);
+    char* lines = CurrentRecordLines();
+    // The folders first: what a file line may name depends on them.
+    Folders = ReadRecordSection(Section::Folders);
     bool sound = true;
-    for (const char* line = raw; line != nullptr && *line != '\0' && sound; line += std::strlen(line) + 1) {
-        FixedText<16> section;
+    for (const char* line = lines; line != nullptr && *line != '\0' && sound; line += std::strlen(line) + 1) {
+        FixedText<16> name;
         const char* keyAndValue;
-        sound = false;
-        if (SplitRecordLine(line, section, keyAndValue))
-            for (const char* known : RecordSections) sound = sound || std::strcmp(section, known) == 0;
+        FixedText<300> key;
+        Section section = Section::Count;
+        if (SplitRecordLine(line, name, keyAndValue)) section = SectionNamed(name);
+        const char* equals = section != Section::Count ? std::strchr(keyAndValue, '=') : nullptr;
+        if (equals != nullptr && key.assignWhole(keyAndValue)) key.truncate(static_cast<std::size_t>(equals - keyAndValue));
+        sound = equals != nullptr && !key.empty() && LineSound(section, key, equals + 1);
         if (!sound) offending.assign(line);
     }
-    FreeBlock(raw);
-    // Then what each names, as the removal reads it.
-    Folders = ReadRecordSection(FoldersRecord);
-    for (int s = 0; s < 7 && sound; ++s) {
-        char* lines = ReadRecordSection(RecordSections[s]);
-        for (const char* line = lines; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
-            FixedText<300> key;
-            const char* equals = std::strchr(line, '=');
-            if (equals != nullptr && key.assignWhole(line)) key.truncate(static_cast<std::size_t>(equals - line));
-            if (equals != nullptr && !key.empty() && LineSound(s, key, equals + 1)) continue;
-            offending.assign("[").append(RecordSections[s]).append("] ").append(line);
-            sound = false;
-            break;
-        }
-        FreeBlock(lines);
-    }
+    FreeBlock(lines);
     FreeBlock(Folders);
     Folders = nullptr;
     return sound;

@@ -10,18 +10,8 @@
 
 #include "shell/fixed_text.h"
 
-// One field of a [Files] line: what was found, the file as installed, and
-// where the original is kept.
-struct FileLine {
-    FixedText<16> found;     // created, replaced or same
-    FixedText<32> sum;       // size,CRC-32 as FileSum gives them
-    FixedText<260> original; // replaced only
-};
-
-// Splits a [Files] value; false when it is not in the record's form.
-bool ParseFileLine(const char* value, FileLine& line);
-
-// Whether the installation folder holds a record at all.
+// Whether the record (the journal of a run taken up, else the
+// installation folder's) holds anything at all.
 bool RecordPresent();
 
 // True when every line of the record is one an installation can have

@@ -13,7 +13,7 @@
 #include "sysconfig/system_ini.h"
 #include "sysconfig/wininit.h"
 #include "uninstall/outcome.h"
-#include "uninstall/record_check.h"
+#include "shell/setup_log.h"
 
 namespace {
 
@@ -87,27 +87,73 @@ void PutBack(const char* path, const char* original, bool present, const char* s
     if (GetFileAttributesA(original) == INVALID_FILE_ATTRIBUTES)
         return Leave(path, "the file it replaced is no longer where the installation kept it");
     if (present && !Remove(path, self, original)) return;
-    if (MoveAnywhere(original, path)) ++Result->originalsBack;
+    if (MoveAnywhere(original, path)) ++Result->originalsBack, LogLine("put back %s from %s", path, original);
     else Leave(original, "it cannot go back in its place");
 }
 
-// One line of [Files]: what was found there decides what is done. A file
-// that still holds the bytes the installation put there is the package's,
-// whatever its time says: FAT keeps local times, and Windows 9x reads them
-// an hour off once the clocks have changed since.
-void UndoFile(const char* path, const FileLine& line, const char* self)
+// The package's file goes, whatever its bytes: one that a change under way
+// left (only the program wrote to it since the record named it).
+void RemoveOurs(const char* path, const FileFact& fact, bool present, const char* self)
 {
-    if (std::strcmp(line.found, "same") == 0) return;  // it was there before, as it is
-    FixedText<32> now;
+    if (fact.found == FileStep::Replaced) return PutBack(path, fact.original, present, self);
+    if (present && Remove(path, self)) ++Result->filesRemoved, LogLine("removed %s", path);
+}
+
+// Another's file that was to be kept: when the move (or the copy to another
+// drive) happened whole, the kept file holds the bytes the record names,
+// and it comes back; a copy a power cut broke off goes, and the file in
+// its place, which is the other's still, stays.
+void UndoReplacing(const char* path, const FileFact& fact, bool present, const char* self)
+{
+    FixedText<32> kept, recorded;
+    if (GetFileAttributesA(fact.original) == INVALID_FILE_ATTRIBUTES) return;  // it never moved
+    fact.lengthAndSum(recorded);
+    if (FileSum(fact.original, kept) && lstrcmpiA(kept, recorded) == 0) return PutBack(path, fact.original, present, self);
+    if (present) DeleteFileA(fact.original);
+}
+
+// What the record says of a file decides what is done. A file that still
+// holds the bytes the installation put there is the package's, whatever its
+// time says: FAT keeps local times, and Windows 9x reads them an hour off
+// once the clocks have changed since.
+void UndoFile(const char* path, const FileFact& fact, const char* self)
+{
+    if (!fact.ours()) return;  // it was there before, as it is
     bool present = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-    if (present && (!FileSum(path, now) || lstrcmpiA(now, line.sum) != 0)) {
+    switch (fact.step) {
+    case FileStep::Replacing: return UndoReplacing(path, fact, present, self);
+    case FileStep::Creating:
+    case FileStep::Updating: return RemoveOurs(path, fact, present, self);
+    default: break;
+    }
+    FixedText<32> now, recorded;
+    fact.lengthAndSum(recorded);
+    if (present && (!FileSum(path, now) || lstrcmpiA(now, recorded) != 0)) {
         FixedText<400> why;
         why.assign("changed since the installation");
-        if (!line.original.empty()) why.append("; the file it replaced is kept as ").append(line.original);
+        if (!fact.original.empty()) why.append("; the file it replaced is kept as ").append(fact.original);
         return Leave(path, why);
     }
-    if (!line.original.empty()) return PutBack(path, line.original, present, self);
-    if (present && Remove(path, self)) ++Result->filesRemoved;
+    RemoveOurs(path, fact, present, self);
+}
+
+// A temporary file of a replacement under way: it takes the file's place
+// when the file is gone (it was whole before the file went), else it goes.
+void SettleTemporary(const char* path, const FileFact& fact, void*)
+{
+    FixedText<MAX_PATH> temporary;
+    char* name = nullptr;
+    char full[MAX_PATH];
+    if (fact.step != FileStep::Updating || GetFullPathNameA(path, sizeof full, full, &name) == 0 ||
+        name == nullptr)
+        return;
+    *name = '\0';
+    if (!temporary.assignWhole(full) || !temporary.appendWhole(fact.temporary) ||
+        GetFileAttributesA(temporary) == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && MoveFileA(temporary, path)) return;
+    DeleteFileA(temporary);
+    LogLine("removed %s", temporary.c_str());
 }
 
 // The folders the installation made, the deepest first, once empty.
@@ -129,7 +175,8 @@ void RemoveFolders(char* folders)
         folder.assign(deepest);
         folder.truncate(depth);
         deepest[depth + 1] = 'x';  // done: no longer "created"
-        if (RemoveDirectoryA(folder) || !DirectoryExists(folder)) continue;
+        if (RemoveDirectoryA(folder)) LogLine("removed folder %s", folder.c_str());
+        if (!DirectoryExists(folder)) continue;
         // Windows 9x deletes files at the restart, never folders.
         if (std::strstr(Result->waiting, folder) != nullptr)
             Result->waiting.append("(the folder ").append(folder).append(" stays, empty)\n");
@@ -143,8 +190,8 @@ void RemoveFolders(char* folders)
 void UndoSystemIni()
 {
     FixedText<256> recorded, now;
-    bool haveRecord = ReadInstalledSetting(SystemIniRecord, "MouseLine", "")[0] != '\0';
-    recorded.assign(ReadInstalledSetting(SystemIniRecord, "MouseLine", ""));
+    bool haveRecord = ReadInstalledSetting(Section::SystemIni, "MouseLine", "")[0] != '\0';
+    recorded.assign(ReadInstalledSetting(Section::SystemIni, "MouseLine", ""));
     bool found = FindMouseLine(now);
     if (!haveRecord) {
         if (found && std::strcmp(now, OurMouseLine) == 0)
@@ -154,7 +201,7 @@ void UndoSystemIni()
             Result->done.append("- system.ini: ").append(recorded).append("\n");
             // A backup that was not there before the installation goes again.
             FixedText<MAX_PATH> backup;
-            if (std::strcmp(ReadInstalledSetting(SystemIniRecord, "SystemBak", ""), "0") == 0 &&
+            if (std::strcmp(ReadInstalledSetting(Section::SystemIni, "SystemBak", ""), "0") == 0 &&
                 WindowsPath(backup, "\\system.bak"))
                 DeleteFileA(backup);
         } else {
@@ -164,7 +211,7 @@ void UndoSystemIni()
         Leave("the mouse line of system.ini", "changed since the installation");
     }
 
-    if (std::strcmp(ReadInstalledSetting(SystemIniRecord, "VMouseMoved", ""), "1") != 0) return;
+    if (std::strcmp(ReadInstalledSetting(Section::SystemIni, "VMouseMoved", ""), "1") != 0) return;
     char system[80];
     UINT length = GetSystemDirectoryA(system, sizeof system);
     FixedText<MAX_PATH> device, backup;
@@ -183,23 +230,21 @@ void UndoSystemIni()
         Leave(backup, "it cannot take the name VMOUSE.VXD");
 }
 
-void UndoFiles()
+void SettleTemporaries()
+{
+    ForEachFile(SettleTemporary, nullptr);
+}
+
+void UndoFiles(bool deleteRecord)
 {
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, sizeof self - 1);
-    // The record is read whole first, and goes once its files are undone.
-    char* files = ReadRecordSection(FilesRecord);
-    char* folders = ReadRecordSection(FoldersRecord);
-    for (const char* line = files; line != nullptr && *line != '\0'; line += std::strlen(line) + 1) {
-        Path path;
-        FileLine parsed;
-        const char* equals = std::strchr(line, '=');
-        if (equals == nullptr || !path.assignWhole(line)) continue;
-        path.truncate(static_cast<std::size_t>(equals - line));
-        if (ParseFileLine(equals + 1, parsed)) UndoFile(path, parsed, self);
-    }
+    SettleTemporaries();
+    // The folders are read first; the record goes once its files are undone.
+    char* folders = ReadRecordSection(Section::Folders);
+    ForEachFile([](const char* path, const FileFact& fact, void* self) { UndoFile(path, fact, static_cast<const char*>(self)); }, self);
     Path record;
-    if (RecordPathIn(InstallDir, record)) DeleteFileA(record);
+    if (deleteRecord && RecordPathIn(InstallDir, record)) DeleteFileA(record);
     FixedText<96> count;
     FormatText(count, "- %d of the package's files", Result->filesRemoved);
     Result->done.append(count);
@@ -209,7 +254,6 @@ void UndoFiles()
     }
     Result->done.append("\n");
     RemoveFolders(folders);
-    FreeBlock(files);
     FreeBlock(folders);
     Path wininit;
     if (!Result->renameLines.empty() && !AddPendingRenames(Result->renameLines) && WindowsPath(wininit, "\\WININIT.INI"))

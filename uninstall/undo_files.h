@@ -10,6 +10,11 @@ void UndoSystemIni();
 // where they were kept, and the folders it made go once empty; a file that
 // changed since the installation stays. A file that cannot go now (this
 // program among them) goes at the next start of Windows through WININIT.INI.
-void UndoFiles();
+// With deleteRecord the record file goes before the folders do.
+void UndoFiles(bool deleteRecord);
+
+// A replacement of the package's own file that was under way ends: its
+// temporary file takes the file's place when the file is gone, else goes.
+void SettleTemporaries();
 
 #endif

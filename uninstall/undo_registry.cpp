@@ -13,6 +13,7 @@
 #include "sysconfig/application_registration.h"
 #include "sysconfig/driver_registration.h"
 #include "sysconfig/registry_values.h"
+#include "shell/setup_log.h"
 #include "uninstall/outcome.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 // The default that tells a key the record lacks from one recorded empty.
 const char* const NotRecorded = "\x01";
 
-bool Recorded(const char* section, const char* key, FixedText<256>& value)
+bool Recorded(Section section, const char* key, FixedText<256>& value)
 {
     value.assign(ReadInstalledSetting(section, key, NotRecorded));
     return std::strcmp(value, NotRecorded) != 0;
@@ -40,7 +41,7 @@ void LeaveValue(const char* keyPath, const char* name, const char* why)
 
 // A text value the installation set to ours. An empty record means the
 // value was not there before.
-void RestoreText(HKEY key, const char* keyPath, const char* section, const char* name, const char* ours)
+void RestoreText(HKEY key, const char* keyPath, Section section, const char* name, const char* ours)
 {
     FixedText<256> old, now;
     bool recorded = Recorded(section, name, old);
@@ -51,6 +52,7 @@ void RestoreText(HKEY key, const char* keyPath, const char* section, const char*
         if (old.empty()) RegDeleteValueA(key, name);
         else SetTextValue(key, name, old);
         ++Result->valuesRestored;
+        LogLine("registry: \"%s\" of %s is back as it was", name, keyPath);
         return;
     }
     bool asBefore = !recorded || (old.empty() ? !present : present && std::strcmp(now, old) == 0);
@@ -59,7 +61,7 @@ void RestoreText(HKEY key, const char* keyPath, const char* section, const char*
 
 // A binary value the installation set to four zero bytes; its record is in
 // hex digits.
-void RestoreFlags(HKEY key, const char* section, const char* name)
+void RestoreFlags(HKEY key, Section section, const char* name)
 {
     FixedText<256> old;
     if (!Recorded(section, name, old)) return;
@@ -85,7 +87,7 @@ void RestoreFlags(HKEY key, const char* section, const char* name)
 
 // One mouse type's record: the device key, then its class key. False when
 // the record holds nothing for this type.
-bool RestoreMouseRecord(const char* section, const char* description, const char* infSection)
+bool RestoreMouseRecord(Section section, const char* description, const char* infSection)
 {
     FixedText<256> devicePath, classPath, driver;
     if (!Recorded(section, "SubKey1", devicePath) || devicePath.empty()) return false;
@@ -105,7 +107,7 @@ bool RestoreMouseRecord(const char* section, const char* description, const char
         ReadTextValue(device.get(), "Driver", now);
         FixedText<300> created;
         created.assign("HKLM\\").append(DriverKeys::ClassRoot).append(now);
-        if (!now.empty() && lstrcmpiA(ReadInstalledSetting(CreatedKeysRecord, created, ""), "tree") == 0) {
+        if (!now.empty() && lstrcmpiA(ReadInstalledSetting(Section::Created, created, ""), "tree") == 0) {
             RegDeleteValueA(device.get(), "Driver");
             ++Result->valuesRestored;
         } else {
@@ -123,7 +125,7 @@ bool RestoreMouseRecord(const char* section, const char* description, const char
         const char* ours;
     } values[] = {
         {"MouseDriver", MouseDriver}, {"InfPath", MouseInf},      {"DriverDesc", description},
-        {"DriverDate", DriverDate},   {"InfSection", infSection}, {"MouseType", section},
+        {"DriverDate", DriverDate},   {"InfSection", infSection}, {"MouseType", SectionName(section)},
     };
     for (const auto& v : values) RestoreText(instance.get(), classPath, section, v.name, v.ours);
     return true;
@@ -172,7 +174,7 @@ bool HoldsValues(HKEY root, const char* path)
 // left in them or below them. How many the record names.
 int RemoveCreatedKeys(const char* kind)
 {
-    char* lines = ReadRecordSection(CreatedKeysRecord);
+    char* lines = ReadRecordSection(Section::Created);
     const char* ends[512];
     int count = 0;
     for (const char* line = lines; line != nullptr && *line != '\0' && count < 512; line += std::strlen(line) + 1)
@@ -193,6 +195,7 @@ int RemoveCreatedKeys(const char* kind)
             there.reset();
             DeleteTree(root, path);
             ++Result->keysRemoved;
+            LogLine("registry: removed %s", line);
         }
     }
     FreeBlock(lines);
@@ -212,7 +215,7 @@ void RemoveApplicationEntries()
         FixedText<80> named;
         ReadTextValue(handlers.get(), nullptr, named);
         FixedText<256> before;
-        bool recorded = Recorded(ApplicationRecord, "PropertySheetHandlers", before) && !before.empty();
+        bool recorded = Recorded(Section::Application, "PropertySheetHandlers", before) && !before.empty();
         if (std::strcmp(named, "QXMousePage") == 0) {
             if (recorded) SetTextValue(handlers.get(), nullptr, before);
             else RegDeleteValueA(handlers.get(), "");
@@ -224,15 +227,15 @@ void RemoveApplicationEntries()
 
 }  // namespace
 
-void UndoRegistry()
+void UndoRegistry(bool applicationEntries, bool wholeInstallation)
 {
-    bool ps2 = RestoreMouseRecord("PS2", PS2Name, PS2InfSection);
-    bool serial = RestoreMouseRecord("Serial", SerialName, SerialInfSection);
+    bool ps2 = RestoreMouseRecord(Section::PS2, PS2Name, PS2InfSection);
+    bool serial = RestoreMouseRecord(Section::Serial, SerialName, SerialInfSection);
     int created = RemoveCreatedKeys("tree");
-    if (!ps2 && !serial && created == 0)
+    if (!ps2 && !serial && created == 0 && wholeInstallation)
         Leave("the mouse driver's device settings", "the record of the installation names none of them");
     else if (Result->valuesRestored + Result->keysRemoved > 0)
         Result->done.append("- the mouse settings the installation replaced are back\n");
-    RemoveApplicationEntries();
+    if (applicationEntries) RemoveApplicationEntries();
     RemoveCreatedKeys("empty");
 }

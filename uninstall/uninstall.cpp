@@ -7,7 +7,9 @@
 #include "shell/self_check.h"
 #include "shell/services.h"
 #include "uninstall/outcome.h"
+#include "record/installed_record.h"
 #include "uninstall/record_check.h"
+#include "uninstall/rollback.h"
 #include "uninstall/undo_files.h"
 #include "uninstall/undo_registry.h"
 
@@ -20,16 +22,19 @@ FixedText<96> Caption;
 // made.
 const char* const ScriptFile = "The installed script, SETUP.INF";
 const char* const RecordFile = "The record of the installation, SETUP.REC";
+const char* const JournalFile = "The record of an installation that did not finish, SETUP.RUN in the Windows folder";
+
+bool RecordSound();
 
 void TellNothingRemoved(const char* file, const char* why, const char* line = nullptr)
 {
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, sizeof self - 1);
     FixedText<1024> text;
-    text.assign(file)
-        .append(" beside ")
-        .append(self)
-        .append(", ")
+    text.assign(file);
+    // The journal lies in the Windows folder; the others beside this program.
+    if (file != JournalFile) text.append(" beside ").append(self);
+    text.append(", ")
         .append(why)
         .append(line != nullptr ? ":\n\n" : ".")
         .append(line)
@@ -40,9 +45,10 @@ void TellNothingRemoved(const char* file, const char* why, const char* line = nu
 
 // The installed SETUP.INF and the record lie beside this program; the
 // loader reads the script from there, and everything of the installation is
-// found from the two. False when the user was told why nothing can be
-// removed.
-bool LoadRecord()
+// found from the two. An installation that did not finish is known by its
+// journal instead, taken up once the removal is confirmed. False when the
+// user was told why nothing can be removed.
+bool LoadRecord(bool& leftRun)
 {
     ReadWindowsDirectory();
     char self[MAX_PATH] = "", script[MAX_PATH];
@@ -53,6 +59,15 @@ bool LoadRecord()
     lstrcpynA(name, "SETUP.INF", 10);
     if (GetFileAttributesA(script) == INVALID_FILE_ATTRIBUTES) return TellNothingRemoved(ScriptFile, "is missing"), false;
     if (!LoadInstalledScript()) return TellNothingRemoved(ScriptFile, "cannot be read"), false;
+    FixedText<MAX_PATH> journal;
+    leftRun = JournalPath(journal) && GetFileAttributesA(journal) != INVALID_FILE_ATTRIBUTES;
+    if (leftRun) return true;
+    return RecordSound();
+}
+
+// The record beside this program, present and sound; else the user is told.
+bool RecordSound()
+{
     if (!RecordPresent()) return TellNothingRemoved(RecordFile, "is missing or holds nothing"), false;
     FixedText<600> offending;
     if (!RecordIsSound(offending))
@@ -61,6 +76,23 @@ bool LoadRecord()
                                   offending),
                false;
     return true;
+}
+
+// The installation that did not finish goes first; false when it cannot.
+bool TakeUpLeftRunOrTellUser()
+{
+    FixedText<600> offending;
+    switch (TakeUpLeftRun(offending)) {
+    case TakeUp::Refused:
+        TellNothingRemoved(JournalFile,
+                           "holds a line that names something no installation of the package can have made",
+                           offending);
+        return false;
+    case TakeUp::InUse:
+        MessageBoxA(nullptr, LoadText(IDS_RUN_UNDER_WAY), Caption, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    default: return true;
+    }
 }
 
 bool Confirmed()
@@ -99,18 +131,22 @@ void Report()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    Outcome outcome;
-    Result = &outcome;
+    Result = FreshOutcome();
     Instance = instance;
     ProductName.clear();
     if (!ProgramFileIntactOrTellUser()) return 0;
-    if (!LoadRecord()) return 0;
+    bool leftRun = false;
+    if (!LoadRecord(leftRun)) return 0;
     Caption.assign(ProductName).append(" Uninstall");
     if (!Confirmed()) return 0;
     CloseCompanionApplication();
-    UndoRegistry();
-    UndoSystemIni();
-    UndoFiles();
+    if (leftRun && !TakeUpLeftRunOrTellUser()) return 0;
+    // What an installation that finished before holds goes too.
+    if (!leftRun || (RecordPresent() && RecordSound())) {
+        UndoRegistry(true, true);
+        UndoSystemIni();
+        UndoFiles(true);
+    }
     Report();
     return 0;
 }

@@ -23,6 +23,14 @@
 
 namespace {
 
+// The notice of an installation that stopped and put back all it changed.
+const char* const NotCompletedAndUndone =
+    "Zorva Wheel Mouse installation is not completed !\n\nEverything it had changed is back as it was.";
+
+}  // namespace
+
+namespace {
+
 const char* const Medium = "C:\\medium";
 const char* const Installed = "C:\\Program Files\\Zorva";
 const char* const ClassKey = "System\\CurrentControlSet\\Services\\Class\\Mouse\\0000";
@@ -306,10 +314,8 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
         notice = DismissMessageBox(60000);
     });
     EXPECT_EQ(EndedWith(0), exitCode);
-    EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
-    WIN32_FILE_ATTRIBUTE_DATA installed = {};
-    GetFileAttributesExA((std::string(Installed) + "\\BIG1.DAT").c_str(), GetFileExInfoStandard, &installed);
-    EXPECT_EQ(bigSize, installed.nFileSizeLow) << "the file in progress is finished";
+    EXPECT_EQ(NotCompletedAndUndone, notice.text);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Installed)) << "the files copied and the folder go again";
     ExpectNothingChanged();
 }
 
@@ -356,8 +362,8 @@ TEST_F(EndToEnd, TwoDiskMediumFromAFloppyDrive)
     }, "A:\\SETUP.EXE"));
     EXPECT_EQ(prompt, asked.text);
     EXPECT_EQ("Zorva Wheel Mouse Setup Program", asked.caption);
-    EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
-    EXPECT_TRUE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
+    EXPECT_EQ(NotCompletedAndUndone, notice.text);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Installed)) << "the first disk's files go again";
     EXPECT_FALSE(FileExists(WindowsDirectory() + "\\SYSTEM\\QXMOUSE.DRV"));
     ExpectNothingRegistered();
 
@@ -434,8 +440,9 @@ TEST_F(EndToEnd, ReadOnlyDestinationFileIsTheUsersToAbortSkipOrUnlock)
         notice = DismissMessageBox();
     }));
     EXPECT_EQ(reported, box.text);
-    EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text);
+    EXPECT_EQ(NotCompletedAndUndone, notice.text);
     EXPECT_EQ("old", ReadTextFile(readme));
+    EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE")) << "the files before the aborted one go again";
     EXPECT_FALSE(FileExists(std::string(Installed) + "\\HELP\\USING.TXT")) << "no file after the aborted one";
     ExpectNothingRegistered();
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pages/pages.h"
+#include "record/installed_record.h"
 #include "resource.h"
 #include "shell/globals.h"
 #include "shell/page_runner.h"
@@ -99,6 +100,8 @@ Outcome Next(const std::string& text)
     });
     outcome.result = RunDirectoryPage();
     robot.join();
+    EndRun(false);  // the run the folder began, as the setup program ends it
+    SettleRecord();
     return outcome;
 }
 
@@ -141,7 +144,8 @@ TEST_F(DirectoryPage, NextAcceptsExistingOrCreatedDirectoriesAndRefusesTheRest)
         {"no backslash after the drive", "C:Zorva", CannotCreate, false},
         {"network path", "\\\\server\\share", CannotCreate, false},
         {"an existing file", test + "\\plain.txt", CannotCreate, false},
-        {"parent missing", test + "\\missing\\child", CannotCreate, false},
+        {"parent missing: every level is made", test + "\\missing\\child\\grandchild", nullptr, true},
+        {"a level that cannot be made", test + "\\made\\a*b", CannotCreate, false},
         {"80 characters", "C:\\" + std::string(77, 'd'), CannotCreate, false},
     };
     for (const auto& c : cases) {
@@ -163,7 +167,7 @@ TEST_F(DirectoryPage, NextAcceptsExistingOrCreatedDirectoriesAndRefusesTheRest)
             EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
                 << c.what << ": a directory is there";
     }
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((test + "\\missing").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((test + "\\made").c_str())) << "the levels made go again";
 }
 
 TEST_F(DirectoryPage, FreeSpaceIsMeasuredOnTheUpperCaseRootAgainstMinimumSpace)
@@ -221,7 +225,7 @@ TEST_F(DirectoryPage, BackAndCancelAndTheDirectoryShownOnReturn)
     EXPECT_EQ("Zorva Wheel installation is not completed !", notice.text);
 
     // A refused directory stays what the page shows after Back and a return.
-    const std::string refused = TestDirectory() + "\\missing\\child";
+    const std::string refused = TestDirectory() + "\\refused\\a*b";
     std::string shownAgain;
     Robot back([&] {
         HWND page = WaitForPage("SETUP_SELDIR");

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "install/copy_engine.h"
+#include "record/installed_record.h"
 #include "install/setup_script.h"
 #include "pages/pages.h"
 #include "resource.h"
@@ -139,7 +140,14 @@ protected:
         CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
         WriteTextFile(path, data);
     }
-    int16_t Run() { return RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL); }
+    // The page, and the end of its run as the program ends it: the record in place.
+    int16_t Run()
+    {
+        int16_t result = RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL);
+        EndRun(result != PageCancel);
+        SettleRecord();
+        return result;
+    }
     // Files an earlier installation put there, as its record names them: the
     // package's own, replaced without keeping the old ones.
     void RecordAsThePackages(std::initializer_list<const char*> names)
@@ -539,7 +547,6 @@ TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
         HeldCopy = held;
         InHeldFile = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         Clicked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        MessageBoxSeen notice;
         HWND page = nullptr;
         Robot robot([&] {
             page = WaitForWindow("SETUP_INSTALL", nullptr);
@@ -548,7 +555,6 @@ TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
             if (held == 3) Type(page, VK_ESCAPE);  // Esc cancels as the button does
             else Click(page, IDOK);                // the Install page's only button, "Cancel"
             SetEvent(Clicked);
-            notice = DismissMessageBox();
         });
         EXPECT_EQ(PageCancel, Run()) << held;
         robot.join();
@@ -556,9 +562,6 @@ TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
             EXPECT_EQ(n < held, FileExists(dest + "\\" + names[n])) << names[n] << ", cancelled at file " << held
                                                                    << ": the file in progress is finished, no other";
         EXPECT_EQ(held, Copies);
-        ASSERT_TRUE(notice.seen) << "the notice stays until it is read";
-        EXPECT_EQ("Zorva installation is not completed !", notice.text);
-        EXPECT_EQ("Zorva Setup Program", notice.caption);
         for (const std::string& status : TextsOf(IDC_STATUS)) EXPECT_NE("Updating Registry...", status);
         EXPECT_FALSE(Registered()) << held;
         EXPECT_FALSE(IsWindow(page));
@@ -569,9 +572,11 @@ TEST_F(InstallPage, CancelAtTheFirstAMiddleOrTheLastFileFinishesItAndStops)
 
 namespace {
 
-// A full disk: a write stores what fits, a kilobyte, and fails.
+// A full disk: a write stores what fits, a kilobyte, and fails. (A line of
+// the record, written ahead of each file, still fits.)
 BOOL WINAPI DiskFullWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
 {
+    if (size < 600) return ImportHook<DiskFullWriteFile>::Real()(file, data, size, written, overlapped);
     ImportHook<DiskFullWriteFile>::Real()(file, data, size < 1024 ? size : 1024, written, overlapped);
     return SetLastError(ERROR_DISK_FULL), FALSE;
 }

@@ -37,7 +37,7 @@ TEST(LoadText, MissingIdsGiveNull)
 {
     EXPECT_EQ(nullptr, LoadText(21));
     EXPECT_EQ(nullptr, LoadText(31));
-    EXPECT_EQ(nullptr, LoadText(64));
+    EXPECT_EQ(nullptr, LoadText(68));
     // A miss still advances the rotation: the next text lands in a new buffer.
     const char* a = LoadText(IDS_MAIN);
     EXPECT_EQ(nullptr, LoadText(21));

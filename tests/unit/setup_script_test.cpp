@@ -406,71 +406,133 @@ TEST_F(Script, SectionsAndKeysAreReadInOrderAndNothingPastAFailure)
 
 // The record is a file of lines of its own, only ever added to: the first
 // value of a key stays (an empty one too), a line break never breaks a
-// line, a file's later lines give it as it lies now while what was found
-// there stays, and an installation carries the record of another folder
-// into its own, which alone stays once it completed.
-TEST_F(Script, TheRecordKeepsFirstValuesAndMergesAFilesLines)
+// line, and a line a power cut broke off is not read.
+TEST_F(Script, TheRecordKeepsFirstValuesAndNeverABrokenLine)
 {
-    const std::string installed = TestDirectory() + "\\inst", other = TestDirectory() + "\\other";
+    const std::string installed = TestDirectory() + "\\inst";
     CreateDirectoryA(installed.c_str(), nullptr);
-    CreateDirectoryA(other.c_str(), nullptr);
     InstallDir.assign(installed.c_str());
     const std::string record = installed + "\\SETUP.REC";
     WriteTextFile(record, "[PS2] Filled=old value\r\n\r\n[PS2] Empty=\nnot a record line\r\n");
 
-    EXPECT_STREQ("dflt", ReadInstalledSetting("PS2", "Missing", "dflt"));
-    WriteInstalledSettingOnce("PS2", "Filled", "new value");
-    WriteInstalledSettingOnce("PS2", "Empty", "written");
-    WriteInstalledSettingOnce("Serial", "Fresh", " first, with its blanks ");
-    WriteInstalledSettingOnce("Serial", "Fresh", "second");
-    WriteInstalledSettingOnce("Serial", "Broken", "one\r\n[Files] C:\\WINDOWS\\WIN.INI=created");
-    EXPECT_STREQ("old value", ReadInstalledSetting("PS2", "Filled", ""));
-    EXPECT_STREQ("", ReadInstalledSetting("PS2", "Empty", "")) << "recorded empty: there was no value";
-    EXPECT_STREQ(" first, with its blanks ", ReadInstalledSetting("Serial", "Fresh", ""));
-    EXPECT_STREQ("one", ReadInstalledSetting("Serial", "Broken", ""));
-    EXPECT_EQ(nullptr, ReadRecordSection("Files")) << "a value cannot add a line";
+    EXPECT_STREQ("dflt", ReadInstalledSetting(Section::PS2, "Missing", "dflt"));
+    WriteInstalledSettingOnce(Section::PS2, "Filled", "new value");
+    WriteInstalledSettingOnce(Section::PS2, "Empty", "written");
+    WriteInstalledSettingOnce(Section::Serial, "Fresh", " first, with its blanks ");
+    WriteInstalledSettingOnce(Section::Serial, "Fresh", "second");
+    WriteInstalledSettingOnce(Section::Serial, "Broken", "one\r\n[Files] C:\\WINDOWS\\WIN.INI=created");
+    EXPECT_STREQ("old value", ReadInstalledSetting(Section::PS2, "Filled", ""));
+    EXPECT_STREQ("", ReadInstalledSetting(Section::PS2, "Empty", "")) << "recorded empty: there was no value";
+    EXPECT_STREQ(" first, with its blanks ", ReadInstalledSetting(Section::Serial, "Fresh", ""));
+    EXPECT_STREQ("one", ReadInstalledSetting(Section::Serial, "Broken", ""));
     EXPECT_EQ("[PS2] Filled=old value\r\n\r\n[PS2] Empty=\nnot a record line\r\n"
               "[Serial] Fresh= first, with its blanks \r\n[Serial] Broken=one\r\n",
               ReadTextFile(record));
+    WriteTextFile(record, ReadTextFile(record) + "[Serial] Cut=a val");
+    EXPECT_STREQ("none", ReadInstalledSetting(Section::Serial, "Cut", "none"));
+}
 
-    // A file's lines merged: replaced, then the package's again, then as it lies now.
-    const char* files[] = {
-        "replaced,10,0000000000000001,0000000A,C:\\inst\\ORIGINAL\\A.INF",
+// Every form a file's line takes, read back as written; and what a file's
+// lines say together: once the package's, the file stays what was found
+// first, with its original, and takes each later line's state.
+TEST_F(Script, AFilesLinesInEveryFormAndMerged)
+{
+    const char* forms[] = {
+        "creating",
+        "replacing,10,0000000A,C:\\inst\\ORIGINAL\\A, B.INF",
+        "updating,~stp12AB.tmp",
         "created,12,0000000000000002,0000000B",
+        "replaced,10,0000000000000001,0000000A,C:\\inst\\ORIGINAL\\A.INF",
+        "same,1,0000000000000001,00000001",
+    };
+    for (const char* form : forms) {
+        FileFact fact;
+        FixedText<MAX_PATH + 64> again;
+        ASSERT_TRUE(ParseFileFact(form, fact)) << form;
+        ASSERT_TRUE(FormatFileFact(fact, again));
+        EXPECT_STREQ(form, again) << "read back as written";
+    }
+    const char* refused[] = {"", "made", "creating,1", "created,12,2,0000000B", "created,12,0000000000000002,B",
+                             "replaced,10,0000000000000001,0000000A", "updating,C:\\A\\~stp.tmp", "same,x,0000000000000001,00000001",
+                             "created,12,0000000000000002,0000000B,extra"};
+    for (const char* form : refused) {
+        FileFact fact;
+        EXPECT_FALSE(ParseFileFact(form, fact)) << form;
+    }
+
+    const std::string installed = TestDirectory() + "\\inst";
+    CreateDirectoryA(installed.c_str(), nullptr);
+    InstallDir.assign(installed.c_str());
+    const char* lines[] = {
+        "replacing,10,0000000A,C:\\inst\\ORIGINAL\\A.INF",
+        "replaced,10,0000000000000001,0000000A,C:\\inst\\ORIGINAL\\A.INF",
+        "updating,~stp0001.tmp",
         "created,14,0000000000000003,0000000C",
     };
-    for (const char* value : files) AddToRecord(installed, "Files", "C:\\WINDOWS\\INF\\A.INF", value);
+    for (const char* value : lines) AddToRecord(installed, "Files", "C:\\WINDOWS\\INF\\A.INF", value);
     AddToRecord(installed, "Files", "C:\\inst\\SAME.DLL", "same,1,0000000000000001,00000001");
-    AddToRecord(installed, "Files", "c:\\inst\\same.dll", "created,2,0000000000000002,00000002");
-    char* merged = ReadRecordSection("Files");
-    ASSERT_NE(nullptr, merged);
-    EXPECT_STREQ("replaced,14,0000000000000003,0000000C,C:\\inst\\ORIGINAL\\A.INF",
-                 FindKey(merged, "C:\\WINDOWS\\INF\\A.INF"));
-    EXPECT_STREQ("created,2,0000000000000002,00000002", FindKey(merged, "C:\\INST\\SAME.DLL"))
-        << "found the same, then replaced by the package's: the later line holds";
-    int keys = 0;
-    for (const char* line = merged; *line != '\0'; line += std::strlen(line) + 1) ++keys;
-    EXPECT_EQ(2, keys) << "each key once";
-    FreeBlock(merged);
-    EXPECT_TRUE(IsPackageFile("C:\\WINDOWS\\INF\\A.INF"));
+    AddToRecord(installed, "Files", "c:\\inst\\same.dll", "creating");
+    FileFact fact;
+    ASSERT_TRUE(ReadFileFact("C:\\WINDOWS\\INF\\A.INF", fact));
+    EXPECT_EQ(FileStep::Replaced, fact.found);
+    EXPECT_EQ(FileStep::Created, fact.step);
+    EXPECT_STREQ("C:\\inst\\ORIGINAL\\A.INF", fact.original);
+    EXPECT_STREQ("0000000C", fact.sum);
+    ASSERT_TRUE(ReadFileFact("C:\\INST\\SAME.DLL", fact));
+    EXPECT_EQ(FileStep::Creating, fact.step) << "found the same, then made anew by the package: the later line holds";
+    std::vector<std::string> visited;
+    ForEachFile([](const char* path, const FileFact&, void* to) { static_cast<std::vector<std::string>*>(to)->push_back(path); },
+                &visited);
+    EXPECT_EQ((std::vector<std::string>{"C:\\WINDOWS\\INF\\A.INF", "C:\\inst\\SAME.DLL"}), visited) << "each file once";
     EXPECT_FALSE(IsPackageFile("C:\\WINDOWS\\INF\\B.INF"));
+}
 
-    // Carried from another folder: the new record starts with it, and the old
-    // one goes once the installation completed.
-    const std::string carried = other + "\\SETUP.REC";
-    WriteTextFile(carried, "[Folders] C:\\other=created\r\n");
-    DeleteFileA(record.c_str());
-    KeepInstalledRecord(carried.c_str());
-    NoteFolder(installed.c_str(), true);
-    NoteFolder(installed.c_str(), false);
-    EXPECT_EQ("[Folders] C:\\other=created\r\n[Folders] " + installed + "=created\r\n", ReadTextFile(record))
-        << "on the disk as each line is added";
-    EndInstalledRecord(false);
-    EXPECT_TRUE(FileExists(carried)) << "not completed: the other folder keeps its record";
-    KeepInstalledRecord(carried.c_str());
-    EndInstalledRecord(true);
-    EXPECT_FALSE(FileExists(carried));
-    EXPECT_EQ("created", RecordedIn(installed, "Folders", "C:\\other"));
+// A run's record is its journal in the Windows folder from before its first
+// change: it starts with the record it carries on, and at its end takes
+// that record's place, complete, or without what an undone run changed.
+TEST_F(Script, ARunsJournalTakesTheRecordsPlaceAtItsEnd)
+{
+    ReadWindowsDirectory();
+    const std::string installed = TestDirectory() + "\\run", other = TestDirectory() + "\\other";
+    const std::string journal = std::string(WindowsDir.c_str()) + "\\SETUP.RUN";
+    CreateDirectoryA(other.c_str(), nullptr);
+    InstallDir.assign(installed.c_str());
+    const std::string carried = other + "\\SETUP.REC", record = installed + "\\SETUP.REC";
+    const std::string earlier = "[Folders] " + other + "=created\r\n[Files] " + other + "\\A.TXT=created,1,0000000000000001,00000001\r\n";
+    WriteTextFile(carried, earlier);
+    HKEY entry;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, UninstallEntryKey, &entry));
+    std::string command = other + "\\UNINSTAL.EXE";
+    RegSetValueExA(entry, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), command.size() + 1);
+    RegCloseKey(entry);
+
+    for (bool completed : {false, true}) {
+        ASSERT_TRUE(BeginRun());
+        ASSERT_TRUE(MakeFolder(installed.c_str()));
+        ASSERT_TRUE(NoteCreating((other + "\\A.TXT").c_str()));
+        if (!completed)
+            EXPECT_EQ(earlier + "[Run] carried=" + carried + "\r\n[Run] begun=" + installed + "\r\n[Folders] " +
+                          installed + "=created\r\n[Files] " + other + "\\A.TXT=creating\r\n",
+                      ReadTextFile(journal))
+                << "on the disk as each line ahead of a change is added";
+        EXPECT_EQ(LeftRun::None, FindLeftRun()) << "this process's own run is none left";
+        EXPECT_TRUE(ReadOnlyRunChanges()) << "the record held something before";
+        EXPECT_EQ("<none>", RecordedIn(installed, "Files", other + "\\A.TXT")) << "the record file waits for the end";
+        EndRun(completed);
+        ASSERT_TRUE(SettleRecord());
+        EXPECT_FALSE(FileExists(journal));
+        if (!completed) {
+            EXPECT_EQ(earlier + "[Run] begun=" + installed + "\r\n[Files] " + other + "\\A.TXT=creating\r\n[Run] ended=undone\r\n",
+                      ReadTextFile(carried))
+                << "undone: the earlier record stays, with what the run did to the package's own files";
+            EXPECT_FALSE(FileExists(record));
+            RemoveDirectoryA(installed.c_str());
+        }
+    }
+    EXPECT_FALSE(FileExists(carried)) << "completed: the record lives in one folder";
+    EXPECT_EQ("created", RecordedIn(installed, "Folders", other));
+    const std::string settled = ReadTextFile(record);
+    EXPECT_EQ("[Run] ended=complete\r\n", settled.substr(settled.rfind("[Run]")));
 }
 
 // Run as a child from a copy of this program: exits with 10 + the load's result.
