@@ -346,8 +346,10 @@ TEST_F(Uninstall, APackageOfHundredsOfFilesKeepsEveryProfileFileWithinTheLimits)
 }
 
 // A record edited or damaged to name what no installation of the package can
-// have made is refused whole, naming the line, and nothing is removed. A
-// file line added to the script names nothing the uninstaller acts on.
+// have made is refused whole, naming the line, and nothing is removed (the
+// unit tests hold the table of such lines; here the refusal as the user
+// sees it). A file line added to the script names nothing the uninstaller
+// acts on.
 TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
 {
     const std::string script = Installed + "\\SETUP.INF", record = Installed + "\\SETUP.REC",
@@ -368,17 +370,7 @@ TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
         std::string key, value;
     } edits[] = {
         {"Files", winIni, winIniStamp},
-        {"Files", Installed + "\\..\\..\\windows\\WIN.INI", winIniStamp},
-        {"Files", Installed + "\\QXMAIN.EXE", "replaced,1,0000000000000000,00000000," + winIni},
-        {"Files", Installed + "\\QXMAIN.EXE", "created,1"},
-        {"Folders", "C:\\windows", "created"},
-        {"Folders", "C:\\", "found"},
         {"Created", "HKLM\\SOFTWARE\\SomeoneElse", "tree"},
-        {"Created", "HKLM\\System\\CurrentControlSet\\Services\\Class", "tree"},
-        {"PS2", "SubKey2", "SOFTWARE\\SomeoneElse"},
-        {"Serial", "SubKey1", "SOFTWARE\\SomeoneElse"},
-        {"SystemIni", "MouseLine", "shell=another.exe"},
-        {"Elsewhere", "Key", "a section no installation writes"},
         {"", "a line not in the record's form", ""},
     };
     for (const auto& edit : edits) {
@@ -462,4 +454,103 @@ TEST_F(Uninstall, TheDriverValueAndTheRecordAreThisPcs)
     EXPECT_EQ("Mouse\\0000", TextOf(HKEY_LOCAL_MACHINE, device, "Driver"));
     EXPECT_EQ(ownDescription, TextOf(HKEY_LOCAL_MACHINE, device, "DeviceDesc"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Mouse\\0001"));
+}
+
+namespace {
+
+const char* const RunLog = "C:\\test\\setup.log";
+
+int LinesOf(const std::string& text)
+{
+    int lines = 0;
+    for (char c : text) lines += c == '\n';
+    return lines;
+}
+
+// SETUP.EXE /S with a log, ended hard (as End Task, a crash or a power cut
+// would end it) once its log holds lines lines; 0 lets it run to its end.
+// The number of lines its log held.
+int InstallEndedHardAt(int lines)
+{
+    DeleteFileA(RunLog);
+    std::string command = std::string("\"") + Medium + "\\SETUP.EXE\" /S /LOG=" + RunLog;
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    for (DWORD waited = 0; waited < 60000; ++waited) {
+        if (lines > 0 && LinesOf(ReadTextFile(RunLog)) >= lines) {
+            TerminateProcess(process.hProcess, 99);
+            break;
+        }
+        if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) break;
+    }
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return LinesOf(ReadTextFile(RunLog));
+}
+
+}  // namespace
+
+// An installation that does not finish leaves the PC as it was, with the
+// older driver INF of another maker back in its place: one that is ended
+// hard at points spread over its run (the next /S takes it back and then
+// installs, and one removal leaves the PC as before), and one that stops by
+// itself: a missing disk under /S, and Abort at a file in the wizard.
+TEST_F(Uninstall, AnInstallationThatDoesNotFinishLeavesThePcAsItWas)
+{
+    const std::string inf = WindowsDirectory() + "\\INF\\QXMOUSE.INF";
+    WriteTextFile(inf, "an older driver's INF\r\n");
+    before_ = TakeSnapshot();
+    auto asBeforeAgain = [&](const std::string& what) {
+        // What a removal leaves for the restart goes, for the next case.
+        DeleteFileA((Installed + "\\UNINSTAL.EXE").c_str());
+        RemoveDirectoryA(Installed.c_str());
+        DeleteFileA((WindowsDirectory() + "\\WININIT.INI").c_str());
+        EXPECT_EQ("", Differences(before_, TakeSnapshot())) << what;
+    };
+
+    const int lines = InstallEndedHardAt(0);
+    ASSERT_GT(lines, 30) << ReadTextFile(RunLog);
+    RunUninstaller();
+    ExpectPcAsBefore();
+    asBeforeAgain("a whole run");
+    for (int stop = 2; stop < lines - 2; stop += 2) {
+        SCOPED_TRACE("ended after line " + std::to_string(stop) + " of " + std::to_string(lines));
+        InstallEndedHardAt(stop);
+        std::string stopped = ReadTextFile(RunLog);
+        EXPECT_EQ(std::string::npos, stopped.find("exit code")) << stopped;
+        EXPECT_EQ(0u, RunProgram(std::string("\"") + Medium + "\\SETUP.EXE\" /S /LOG=" + RunLog));
+        EXPECT_NE("an older driver's INF\r\n", ReadTextFile(inf));
+        RunUninstaller();
+        ExpectPcAsBefore();
+        EXPECT_EQ("an older driver's INF\r\n", ReadTextFile(inf));
+        asBeforeAgain("after line " + std::to_string(stop) + ":\n" + stopped + ReadTextFile(RunLog));
+    }
+
+    // The second disk missing under /S: the first disk's files go again.
+    const std::string driver = std::string(Medium) + "\\SYSTEM\\QXMOUSE.DR_", away = "C:\\test\\QXMOUSE.DR_";
+    ASSERT_TRUE(MoveFileA(driver.c_str(), away.c_str()));
+    EXPECT_EQ(6u, RunProgram(std::string("\"") + Medium + "\\SETUP.EXE\" /S /LOG=" + RunLog));
+    EXPECT_NE(std::string::npos, ReadTextFile(RunLog).find("undone: the computer is as it was before"))
+        << ReadTextFile(RunLog);
+    EXPECT_EQ("", Differences(before_, TakeSnapshot())) << "disk 2 missing";
+    ASSERT_TRUE(MoveFileA(away.c_str(), driver.c_str()));
+
+    // Abort at a file of the second disk, once the older INF was replaced.
+    const std::string using_ = std::string(Medium) + "\\HELP\\USING.TX_";
+    ASSERT_TRUE(MoveFileA(using_.c_str(), away.c_str()));
+    MessageBoxSeen failed, notice;
+    DrivenEnd end = RunDriven(std::string("\"") + Medium + "\\SETUP.EXE\"", [&] {
+        PageThroughToTheCopy();
+        failed = AnswerMessageBox(IDABORT, 60000);
+        notice = DismissMessageBox(30000);
+    });
+    EXPECT_EQ(EndedWith(0), end);
+    EXPECT_NE(std::string::npos, failed.text.find("USING.TXT")) << failed.text;
+    EXPECT_EQ("Zorva Wheel Mouse installation is not completed !\n\nEverything it had changed is back as it was.",
+              notice.text);
+    EXPECT_EQ("", Differences(before_, TakeSnapshot())) << "aborted";
+    ASSERT_TRUE(MoveFileA(away.c_str(), using_.c_str()));
 }

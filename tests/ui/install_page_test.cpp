@@ -24,6 +24,7 @@
 #include "shell/page_runner.h"
 #include "shell/services.h"
 #include "tests/support/import_patch.h"
+#include "uninstall/rollback.h"
 #include "tests/support/robot.h"
 #include "tests/support/shell_link.h"
 #include "tests/support/test_env.h"
@@ -736,6 +737,52 @@ TEST_F(InstallPage, MovesThatFailAndTheSecondDiskAreHandledAsTheUserAnswers)
 
     // No temporary file is left under any name.
     EXPECT_EQ(std::vector<std::string>{}, FilesMatching(dest_, "*.tmp"));
+}
+
+namespace {
+
+// Another's OTHER.TXT is kept, and then neither the new file can be made in
+// its place nor the kept one come back.
+HANDLE WINAPI NoNewOther(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                         DWORD flags, HANDLE from)
+{
+    if (disposition == CREATE_NEW && EndsWith(path, "\\OTHER.TXT")) return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
+    return ImportHook<NoNewOther>::Real()(path, access, share, security, disposition, flags, from);
+}
+
+BOOL WINAPI NoWayBack(LPCSTR from, LPCSTR to)
+{
+    if (EndsWith(from, "\\ORIGINAL\\OTHER.TXT")) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
+    return ImportHook<NoWayBack>::Real()(from, to);
+}
+
+}  // namespace
+
+// The file another's had to make room for, which could come back to its
+// place neither then nor at once: the record named it before it moved, and
+// the Abort's rollback brings it back.
+TEST_F(InstallPage, AnothersFileThatCannotComeBackIsRecordedAndTheRollbackBringsItBack)
+{
+    Load("[Main]\nProductName=Zorva\n[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=2\n"
+         "[Disk1]\n1=NEW.TX_,NEW.TXT,New\n2=NEW.TX_,OTHER.TXT,Replaces another's\n");
+    Source("NEW.TX_", Szdd(Pattern(3000, 4)));
+    WriteTextFile(dest_ + "\\OTHER.TXT", "another maker's");
+    MessageBoxSeen failed;
+    int16_t result;
+    {
+        ImportHook<NoNewOther> create("kernel32.dll", "CreateFileA");
+        ImportHook<NoWayBack> move("kernel32.dll", "MoveFileA");
+        Robot robot([&] { failed = AnswerMessageBox(IDABORT); });
+        result = RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL);
+        robot.join();
+    }
+    EXPECT_EQ(PageCancel, result);
+    EXPECT_NE(std::string::npos, failed.text.find("could not take its place")) << failed.text;
+    EXPECT_FALSE(FileExists(dest_ + "\\OTHER.TXT"));
+    EXPECT_TRUE(RollBackRun());
+    EXPECT_EQ("another maker's", ReadTextFile(dest_ + "\\OTHER.TXT"));
+    EXPECT_FALSE(FileExists(dest_ + "\\NEW.TXT"));
+    EXPECT_FALSE(FileExists(dest_ + "\\ORIGINAL"));
 }
 
 // The program group, made after the copy: an existing group is reused, a
