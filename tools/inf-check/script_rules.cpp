@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sys/stat.h>
@@ -484,6 +485,26 @@ void CheckSize(ScriptModel& model, const std::string& path, bool onMedium)
     for (const ProfileBreak& b : breaks) model.Report(b.line, true, b.message);
 }
 
+// The file at path below the medium's folder, its names matched without
+// regard to case, as a PC matches them; path itself when there is none.
+std::string FoundWithoutCase(const std::string& medium, const std::string& path)
+{
+    if (Exists(path)) return path;
+    std::string found = medium, rest = path.substr(medium.size());
+    for (std::size_t start = 0; start < rest.size();) {
+        std::size_t end = std::min(rest.find('/', start), rest.size());
+        std::string part = rest.substr(start, end - start), match;
+        start = end + 1;
+        if (part.empty()) continue;
+        std::error_code failed;
+        for (const auto& entry : std::filesystem::directory_iterator(found, failed))
+            if (SameName(entry.path().filename().string(), part.c_str())) match = entry.path().filename().string();
+        if (match.empty()) return path;
+        found += "/" + match;
+    }
+    return found;
+}
+
 // The payload on the medium, and each file against its checksum.
 void CheckMedium(ScriptModel& model, const std::string& medium)
 {
@@ -496,10 +517,10 @@ void CheckMedium(ScriptModel& model, const std::string& medium)
                          "] section: damage to the files on the medium cannot be detected (mkmedium writes it)");
     uint64_t expanded = 0;
     for (const FileLine& file : model.files) {
-        std::string path = SourcePath(medium, disks, model, file);
+        std::string path = FoundWithoutCase(medium, SourcePath(medium, disks, model, file));
         off_t size = 0;
         if (!Exists(path, &size)) {
-            model.Report(file.line, true, "the source file " + path + " is not on the medium");
+            model.Report(file.line, true, "the source file " + model.shownPath(path) + " is not on the medium");
             continue;
         }
         std::ifstream in(path, std::ios::binary);
@@ -519,7 +540,7 @@ void CheckMedium(ScriptModel& model, const std::string& medium)
                                  " (expected " + Quote(expected) + ")");
             compressed = bytes.size() >= 14 && std::memcmp(bytes.data(), "SZDD", 4) == 0;
             if (!compressed) {
-                model.Report(file.line, true, "the source file " + path + " is not compressed (SZDD)");
+                model.Report(file.line, true, "the source file " + model.shownPath(path) + " is not compressed (SZDD)");
                 expanded += static_cast<uint64_t>(size);
             } else {
                 expanded += SzddLength(bytes);
