@@ -262,9 +262,9 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--disk-size") == 0 && i + 1 < argc) {
             diskSize = std::strtoull(argv[++i], nullptr, 10);
             sizeGiven = true;
-        } else if (std::strcmp(argv[i], "--floppy-images") == 0 && arguments.empty()) {
+        } else if (std::strcmp(argv[i], "--floppy-images") == 0) {
             floppyImages = true;
-        } else if (std::strcmp(argv[i], "--cd-image") == 0 && arguments.empty()) {
+        } else if (std::strcmp(argv[i], "--cd-image") == 0) {
             cdImage = true;
         } else if (std::strcmp(argv[i], "--text") == 0) {
             text = true;
