@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "install/copy_engine.h"
 #include "record/installed_record.h"
 #include "shell/globals.h"
 #include "shell/services.h"
@@ -51,11 +52,29 @@ int IconIndex(const char* extra)
     return *extra == '\0' ? index : 0;
 }
 
+// Where an item's file is installed: where the first file line of its name
+// puts it, by the line's folder keyword, as the copy does; in InstallDir
+// when no line installs it.
+bool ItemTarget(const GroupItem& item, FixedText<MAX_PATH>& target)
+{
+    for (int disk = 1; disk <= DiskCount; ++disk) {
+        for (int entry = 1; entry <= Disks[disk - 1].FileCount; ++entry) {
+            const FileEntry& file = Disks[disk - 1].FirstEntry[entry - 1];
+            if (file.DestName.empty() || lstrcmpiA(file.DestName, item.ItemFile) != 0) continue;
+            // The copy's path of a file in the destination itself holds "\.\".
+            FixedText<256> path;
+            char full[MAX_PATH];
+            DWORD length = BuildDestPath(path, disk, entry) ? GetFullPathNameA(path, sizeof full, full, nullptr) : 0;
+            return length > 0 && length < sizeof full && target.assignWhole(full);
+        }
+    }
+    return target.assignWhole(InstallDir) && target.appendWhole("\\") && target.appendWhole(item.ItemFile);
+}
+
 bool WriteShortcut(const char* shortcut, const GroupItem& item)
 {
     FixedText<MAX_PATH> target;
-    if (!target.assignWhole(InstallDir) || !target.appendWhole("\\") || !target.appendWhole(item.ItemFile))
-        return false;
+    if (!ItemTarget(item, target)) return false;
     ComRef<IShellLinkA> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.receive())))
         return false;

@@ -9,11 +9,12 @@
 #include "shell/fixed_text.h"
 
 // Creates the group GroupTitle (an existing one is reused) with a shortcut
-// per group item to its file in InstallDir (a shortcut of the same name is
-// replaced; another package's is kept for the uninstaller), and notes them
-// in the record. A script without items makes no group. When the group or a shortcut cannot be made, the page shows
-// "Failed to create a new group !" and the installation goes on. 1 when
-// everything was made.
+// per group item to its file where the script installs it (in InstallDir
+// when no file line does; a shortcut of the same name is replaced; another
+// package's is kept for the uninstaller), and notes them in the record. A
+// script without items makes no group. When the group or a shortcut cannot
+// be made, the page shows "Failed to create a new group !" and the
+// installation goes on. 1 when everything was made.
 int CreateProgramGroup(HWND page);
 
 // The Start menu's Programs folder, as the shell gives it.

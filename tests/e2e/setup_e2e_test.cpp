@@ -17,6 +17,7 @@
 #include "resource.h"
 #include "tests/support/registry.h"
 #include "tests/support/robot.h"
+#include "tests/support/shell_link.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wizard.h"
 #include "tools/win98pc/floppy_drive.h"
@@ -390,7 +391,8 @@ TEST_F(EndToEnd, ThreeFloppiesLaidOutByMkmedium)
 {
     // mkmedium spread the package with three large files over three 1.44 MB
     // disks; each later disk is asked for by its label, once, and found by
-    // the file mkmedium put first on it.
+    // the file mkmedium put first on it. The group's shortcuts point at files
+    // of the destination, a folder below it and the Windows INF directory.
     for (int d = 1; d <= 3; ++d)
         CopyTree(WindowsPathOf(FLOPPIES_UNIX_PATH) + "\\DISK" + std::to_string(d), "C:\\floppy" + std::to_string(d));
     ASSERT_TRUE(InsertFolderOfC("floppy1"));
@@ -414,6 +416,13 @@ TEST_F(EndToEnd, ThreeFloppiesLaidOutByMkmedium)
         EXPECT_EQ(900000u, source.size()) << name;
         EXPECT_TRUE(ReadTextFile(std::string(Installed) + name) == source) << name;
     }
+    // Each group item points where its file line put the file.
+    CoInitialize(nullptr);
+    const std::string group = ProgramsFolder() + "\\Zorva Wheel Mouse\\";
+    EXPECT_EQ(std::string(Installed) + "\\QXMAIN.EXE", ReadShortcut(group + "Rollvane.lnk").target);
+    EXPECT_EQ(std::string(Installed) + "\\HELP\\USING.TXT", ReadShortcut(group + "Using the wheel.lnk").target);
+    EXPECT_EQ(WindowsDirectory() + "\\INF\\QXMOUSE.INF", ReadShortcut(group + "Driver information.lnk").target);
+    CoUninitialize();
     ExpectApplicationRegistered();
     ExpectMouseDeviceSwitched();
 }

@@ -28,19 +28,22 @@ expect() {  # NAME EXPECTED_FILE COMMAND...
 }
 
 cd "$here"
-for script in checksums.inf disks.inf fields.inf groups.inf; do
+for script in checksums.inf disks.inf fields.inf groups.inf installed.inf; do
     expect "$script" "${script%.inf}.expected" "$check" "$script"
 done
 
 # The sample script, alone: no output, exit 0.
 printf 'exit 0\n' > "$work/clean"
 expect "demo script" "$work/clean" "$check" "$demo"
+printf 'absent.inf:0: error: the file does not exist\nexit 1\n' > "$work/absent"
+expect "a script that is not there" "$work/absent" "$check" absent.inf
 
 mkdir -p "$work/medium/DATA"
 cp medium.inf "$work/medium/SETUP.INF"
 head -c 3000 /dev/zero > "$work/medium/A.EXE"
 printf 'notes\r\n' > "$work/B.TXT" && "$szdd" "$work/B.TXT" "$work/medium/DATA/B.TX_"
 printf 'plain' > "$work/medium/DATA/E.DA_"
+touch "$work/medium/UNINSTAL.EXE" "$work/medium/QXMAIN.EXE" "$work/medium/QXPAGE.DLL"
 cd "$work/medium"
 expect "medium.inf" "$here/medium.expected" "$check" --medium . SETUP.INF
 
@@ -52,6 +55,7 @@ expect "medium.inf" "$here/medium.expected" "$check" --medium . SETUP.INF
 mkdir -p "$work/payload"
 cd "$work/payload"
 printf 'MZ stand-in' > SETUP.EXE
+printf 'MZ' | tee UNINSTAL.EXE QXMAIN.EXE > QXPAGE.DLL
 printf 123456789 > NINE.TXT
 : > EMPTY.DAT
 { seq 1 400; printf '~'; } > TEXT.TXT
@@ -101,7 +105,8 @@ expect "checksums: one path, two files" "$here/checksums-clash.expected" "$mkmed
 
 # Profile limits. A script made from limits.inf: NOTES bytes of comment lines
 # as [Notes], lead lines before [Main] filling the file to FILE bytes ("-":
-# none), and DISKS disks of FILES file lines each.
+# none), and DISKS disks of FILES file lines each (disk 1 also installs the
+# four files the program names in the installation folder).
 limits_script() {  # NOTES FILE DISKS FILES
     local lead=0
     [ "$2" = - ] || lead=$(($2 - $(limits_script "$1" - "$3" "$4" | wc -c)))
@@ -113,6 +118,7 @@ limits_script() {  # NOTES FILE DISKS FILES
                 printf "%s\r\n", line
             }
         }
+        BEGIN { split("SETUP.INF UNINSTAL.EXE QXMAIN.EXE QXPAGE.DLL", named, " ") }
         $0 == "; lead" { comments(lead); next }
         $0 == "; notes" { comments(notes); next }
         { printf "%s\r\n", $0 }
@@ -120,10 +126,13 @@ limits_script() {  # NOTES FILE DISKS FILES
             printf "\r\n[DiskLabel]\r\n"
             for (d = 1; d <= disks; d++) printf "Disk%d=Limits Disk %d\r\n", d, d
             printf "\r\n[FileCounts]\r\n"
-            for (d = 1; d <= disks; d++) printf "Disk%d=%d\r\n", d, files
+            for (d = 1; d <= disks; d++) printf "Disk%d=%d\r\n", d, files + (d == 1 ? 4 : 0)
             for (d = 1; d <= disks; d++) {
                 printf "\r\n[Disk%d]\r\n", d
                 for (i = 1; i <= files; i++) printf "%d=F%d%03d.DAT,F%d%03d.DAT,,SubDir1\r\n", i, d, i, d, i
+                # The files the program names in the installation folder.
+                if (d == 1)
+                    for (i = 1; i <= 4; i++) printf "%d=%s,%s,,RootDir\r\n", files + i, named[i], named[i]
             }
         }' "$here/limits.inf"
 }
@@ -143,8 +152,8 @@ limits-copy           0     - 2 500
 EOF
 # The copy mkmedium writes of the last, in one folder and on one floppy (all
 # its lines in one [Disk1]): refused, and nothing left of the medium.
-mkdir -p limits-payload && printf 'MZ' > limits-payload/SETUP.EXE
-(cd limits-payload && seq -f 'F%g.DAT' 1001 1500 | xargs touch && seq -f 'F%g.DAT' 2001 2500 | xargs touch)
+mkdir -p limits-payload
+(cd limits-payload && printf 'MZ' | tee UNINSTAL.EXE QXMAIN.EXE QXPAGE.DLL > SETUP.EXE && seq -f 'F%g.DAT' 1001 1500 | xargs touch && seq -f 'F%g.DAT' 2001 2500 | xargs touch)
 built() { "$mkmedium" "$@"; local status=$?; [ -e "$2" ] && find "$2" | sort; return "$status"; }
 while read -r name options; do
     expect "$name" "$here/$name.expected" built limits-copy.inf "$name" limits-payload $options

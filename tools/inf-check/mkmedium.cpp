@@ -8,10 +8,17 @@
 //
 // With --disk-size BYTES the files are spread over DISK1/, DISK2/ ... in the
 // order of the script, each disk filled as far as its size allows (512-byte
-// clusters, 224 entries in the root folder), and the script's [DiskLabel],
-// [FileCounts] and [DiskN] sections are written to match. A disk from the
-// second on is recognised by its first file, so that is where the setup
-// program looks when it asks for the disk.
+// clusters, 224 entries in the root folder, one of them the label), and the
+// script's [DiskLabel], [FileCounts] and [DiskN] sections are written to
+// match. A disk from the second on is recognised by its first file, so that
+// is where the setup program looks when it asks for the disk.
+//
+// --floppy-images lays out the disks so (of a 1.44 MB floppy when no
+// --disk-size is given) and writes beside them DISK1.IMG, DISK2.IMG ...,
+// FAT12 images of 1.44 MB floppies labelled by [DiskLabel]. --cd-image writes
+// the medium in one folder and beside it OUTPUT_DIR.ISO, an ISO 9660 image
+// labelled by the first disk's label. Their names must be ones the image
+// holds as they are (images.h); nothing is built otherwise.
 //
 // A payload folder given with --text holds texts with Unix line ends: they
 // are laid out with CR LF, as on a PC. The script is always written so.
@@ -22,7 +29,7 @@
 // verifies the laid-out medium by. No medium is built whose script, so
 // written, Windows 95 would read cut (see medium_script.h).
 //
-// Usage: mkmedium [--disk-size BYTES] SETUP.INF OUTPUT_DIR [--text] PAYLOAD_DIR...
+// Usage: mkmedium [--disk-size BYTES] [--floppy-images | --cd-image] SETUP.INF OUTPUT_DIR [--text] PAYLOAD_DIR...
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -36,9 +43,11 @@
 #include <vector>
 
 #include "checksums.h"
+#include "images.h"
 #include "medium_script.h"
 #include "resources/resource.h"
 #include "script_rules.h"
+#include "shell/crc32.h"
 #include "tools/szdd/szdd_format.h"
 
 namespace fs = std::filesystem;
@@ -46,7 +55,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint64_t Cluster = 512;
-constexpr int RootEntries = 224;
+constexpr int RootEntries = 224 - 1;  // the volume label takes an entry
 constexpr uint64_t EntrySize = 32;
 
 std::vector<uint8_t> ReadBytes(const fs::path& path)
@@ -74,8 +83,8 @@ struct MediumFile {
 };
 
 // What a disk holds on a FAT floppy: the files' clusters, the clusters of
-// each folder's entries ("." and ".." and one per file), and the root's
-// entries (one per file or folder there).
+// each folder's entries ("." and ".." and one per file or folder in it), and
+// the root's entries (one per file or folder there).
 struct DiskUse {
     std::map<std::string, int> folderEntries;
     uint64_t fileBytes = 0;
@@ -87,11 +96,21 @@ struct DiskUse {
         if (file.folder.empty()) {
             ++rootEntries;
         } else {
-            if (folderEntries.count(file.folder) == 0) {
-                folderEntries[file.folder] = 2;
-                ++rootEntries;
-            }
+            AddFolder(file.folder);
             ++folderEntries[file.folder];
+        }
+    }
+    // A folder, and each folder it lies in ("DOCS/EN" is an entry of DOCS).
+    void AddFolder(const std::string& folder)
+    {
+        if (folderEntries.count(folder) != 0) return;
+        folderEntries[folder] = 2;
+        std::size_t slash = folder.rfind('/');
+        if (slash == std::string::npos) {
+            ++rootEntries;
+        } else {
+            AddFolder(folder.substr(0, slash));
+            ++folderEntries[folder.substr(0, slash)];
         }
     }
     uint64_t Bytes() const
@@ -204,6 +223,33 @@ bool ReadWhole(const std::string& written)
     return breaks.empty();
 }
 
+// Why the medium's names cannot be on an image of the kind, or "": every
+// folder and file name as it is, and on a CD at most 8 levels of folders
+// with the root.
+std::string NameProblem(const ScriptModel& model, ImageKind kind)
+{
+    for (const FileLine& line : model.files) {
+        const std::string folder = FolderOf(line), name = std::string(line.entry.SourceName);
+        std::string rest = folder;
+        int depth = 1;
+        for (std::size_t slash; !rest.empty(); rest = slash == std::string::npos ? "" : rest.substr(slash + 1)) {
+            slash = rest.find('/');
+            std::string part = rest.substr(0, slash), problem = ImageNameProblem(part, true, kind);
+            if (!problem.empty()) return "the folder \"" + part + "\": " + problem;
+            if (++depth > 8 && kind == ImageKind::Cd) return "the folder \"" + folder + "\": a CD holds 8 levels of folders";
+        }
+        std::string problem = ImageNameProblem(name, false, kind);
+        if (!problem.empty()) return "\"" + name + "\": " + problem;
+    }
+    return "";
+}
+
+// The files of a folder medium, or of one disk, as an image holds them.
+void AddImageFile(std::vector<ImageFile>& files, const fs::path& root, const std::string& folder, const std::string& name)
+{
+    files.push_back({(root / folder / name).string(), folder.empty() ? name : folder + "/" + name});
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -211,10 +257,15 @@ int main(int argc, char** argv)
     uint64_t diskSize = 0;
     std::vector<std::string> arguments;
     std::vector<Payload> payloads;
-    bool text = false;
+    bool text = false, floppyImages = false, cdImage = false, sizeGiven = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--disk-size") == 0 && i + 1 < argc) {
             diskSize = std::strtoull(argv[++i], nullptr, 10);
+            sizeGiven = true;
+        } else if (std::strcmp(argv[i], "--floppy-images") == 0) {
+            floppyImages = true;
+        } else if (std::strcmp(argv[i], "--cd-image") == 0) {
+            cdImage = true;
         } else if (std::strcmp(argv[i], "--text") == 0) {
             text = true;
         } else if (arguments.size() < 2) {
@@ -224,18 +275,29 @@ int main(int argc, char** argv)
             text = false;
         }
     }
-    if (payloads.empty() || (diskSize > 0 && diskSize < Cluster)) {
-        std::cerr << "usage: mkmedium [--disk-size BYTES] SETUP.INF OUTPUT_DIR [--text] PAYLOAD_DIR...\n";
+    if (floppyImages && !sizeGiven) diskSize = FloppyBytes;
+    if (payloads.empty() || (sizeGiven && diskSize < Cluster) || (cdImage && (floppyImages || sizeGiven))) {
+        std::cerr << "usage: mkmedium [--disk-size BYTES] [--floppy-images | --cd-image] SETUP.INF OUTPUT_DIR [--text] "
+                     "PAYLOAD_DIR...\n";
         return 2;
     }
+    if (floppyImages && diskSize > FloppyBytes)
+        return Fail("a floppy image holds " + std::to_string(FloppyBytes) + " bytes, less than the disk size " +
+                    std::to_string(diskSize));
     const std::string script = arguments[0];
-    const fs::path output = arguments[1];
+    // "OUT/" is the folder OUT, beside which OUT.ISO goes.
+    std::string outputName = arguments[1];
+    while (outputName.size() > 1 && outputName.back() == '/') outputName.pop_back();
+    const fs::path output = outputName, iso = outputName + ".ISO";
 
     ScriptModel model;
     model.checkChecksums = false;
     model.checkSize = false;
     CheckScript(script, "", model);
     if (PrintFindings(model, script) > 0) return Fail("the script has errors; no medium is built");
+    ImageKind imageKind = floppyImages ? ImageKind::Floppy : cdImage ? ImageKind::Cd : ImageKind::None;
+    std::string nameProblem = imageKind == ImageKind::None ? "" : NameProblem(model, imageKind);
+    if (!nameProblem.empty()) return Fail(nameProblem + "; no medium is built");
 
     // SETUP.EXE and the script lie in the root of the first disk; a file line
     // that names either is that same file. The script gets no checksum: it
@@ -270,15 +332,28 @@ int main(int argc, char** argv)
 
     std::error_code ignored;
     fs::remove_all(output, ignored);
+    if (cdImage) fs::remove(iso, ignored);
     if (diskSize == 0) {
         // One medium, as the script lays it out.
         std::string written = RewriteScript(script, "", checksums.text);
         if (!ReadWhole(written)) return 1;
         if (!WriteBytes(output / "SETUP.EXE", setupExe.bytes) || !WriteBytes(output / "SETUP.INF", Bytes(written)))
             return Fail("cannot write " + output.string());
-        for (const MediumFile& f : files)
-            if (!IsSetupFile(f) && !WriteBytes(output / f.folder / f.name, f.bytes))
+        std::vector<ImageFile> onCd;
+        AddImageFile(onCd, output, "", "SETUP.EXE");
+        AddImageFile(onCd, output, "", "SETUP.INF");
+        for (const MediumFile& f : files) {
+            if (IsSetupFile(f)) continue;
+            if (!WriteBytes(output / f.folder / f.name, f.bytes))
                 return Fail("cannot write " + (output / f.folder / f.name).string());
+            AddImageFile(onCd, output, f.folder, f.name);
+        }
+        std::cout << "mkmedium: " << files.size() << " files in " << output.string() << "\n";
+        if (!cdImage) return 0;
+        std::string label = ImageLabel(LabelOf(model, 1), ImageKind::Cd), error;
+        if (!WriteCdImage(iso.string(), onCd, label, error)) return Fail(error);
+        std::cout << "mkmedium: " << iso.string() << ", a CD image labelled \"" << label << "\" ("
+                  << (fs::file_size(iso, ignored) + 1023) / 1024 << " KB)\n";
         return 0;
     }
 
@@ -320,19 +395,32 @@ int main(int argc, char** argv)
     }
 
     if (!ReadWhole(rewritten)) return 1;
+    std::vector<std::vector<ImageFile>> onFloppy(disks.size());
     for (std::size_t d = 0; d < disks.size(); ++d) {
         fs::path disk = output / ("DISK" + std::to_string(d + 1));
         fs::create_directories(disk);
         if (d == 0 && (!WriteBytes(disk / "SETUP.EXE", setupExe.bytes) || !WriteBytes(disk / "SETUP.INF", Bytes(rewritten))))
             return Fail("cannot write " + disk.string());
+        if (d == 0) AddImageFile(onFloppy[d], disk, "", "SETUP.EXE"), AddImageFile(onFloppy[d], disk, "", "SETUP.INF");
         for (int index : disks[d]) {
             for (const MediumFile& f : files) {
                 if (f.scriptIndex != index || IsSetupFile(f)) continue;
                 if (!WriteBytes(disk / f.folder / f.name, f.bytes)) return Fail("cannot write " + (disk / f.folder / f.name).string());
+                AddImageFile(onFloppy[d], disk, f.folder, f.name);
             }
         }
     }
     std::cout << "mkmedium: " << files.size() << " files on " << disks.size() << (disks.size() == 1 ? " disk" : " disks")
               << " of " << diskSize << " bytes\n";
+    for (std::size_t d = 0; floppyImages && d < disks.size(); ++d) {
+        const std::string image = (output / ("DISK" + std::to_string(d + 1) + ".IMG")).string();
+        const std::string label = ImageLabel(LabelOf(model, static_cast<int>(d + 1)), ImageKind::Floppy);
+        // A serial number of its own for each disk of each package: Windows
+        // tells by it that the disk in the drive was changed.
+        std::string named = label + "/" + std::to_string(d + 1) + "/" + rewritten;
+        std::string error;
+        if (!WriteFloppyImage(image, onFloppy[d], label, Crc32(0, named.data(), named.size()), error)) return Fail(error);
+        std::cout << "mkmedium: " << image << ", a 1.44 MB floppy image labelled \"" << label << "\"\n";
+    }
     return 0;
 }

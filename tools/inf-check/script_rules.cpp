@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sys/stat.h>
@@ -74,6 +76,20 @@ bool Exists(const std::string& path, off_t* size = nullptr)
 }
 
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
+// Where a file line puts its file, the destination the user picks shown as
+// "<installation folder>" and the Windows directories as the usual ones.
+std::string InstalledPath(const FileLine& file)
+{
+    std::string folder = std::string(file.entry.DestDir), name = std::string(file.entry.DestName);
+    if (file.entry.Absolute) return folder + "\\" + name;
+    return "<installation folder>\\" + (folder == "." || folder.empty() ? name : folder + "\\" + name);
+}
+
+bool InInstallationFolder(const FileLine& file)
+{
+    return file.keywordIndex >= 0 && !file.entry.Absolute && std::string(file.entry.DestDir) == ".";
+}
 
 // A value read into a text of size N: a finding when it is cut.
 void CheckWidth(ScriptModel& model, int section, int key, std::size_t size)
@@ -371,10 +387,59 @@ void CheckGroupItems(ScriptModel& model)
         CheckFieldWidth(model, key.line, "the item's title", fields[1], item.ItemTitle.Capacity);
         CheckFieldWidth(model, key.line, "the item's extra field", fields[2], item.ItemExtra.Capacity);
         SplitGroupLine(key.value.c_str(), item);
-        bool installed = false;
-        for (const FileLine& f : model.files) installed = installed || Upper(std::string(f.entry.DestName)) == Upper(std::string(item.ItemFile));
-        if (!installed)
+        // The shortcut points where the first line of the name puts its file.
+        const FileLine* first = nullptr;
+        for (const FileLine& f : model.files) {
+            if (Upper(std::string(f.entry.DestName)) != Upper(std::string(item.ItemFile))) continue;
+            if (first == nullptr) {
+                first = &f;
+            } else if (InstalledPath(f) != InstalledPath(*first)) {
+                model.Report(key.line, false,
+                             "the item's shortcut points at " + InstalledPath(*first) + " (line " +
+                                 std::to_string(first->line) + "), not at " + InstalledPath(f) + " (line " +
+                                 std::to_string(f.line) + ")");
+                break;
+            }
+        }
+        if (first == nullptr)
             model.Report(key.line, true, "the item names " + Quote(std::string(item.ItemFile)) + ", which no file line installs");
+    }
+}
+
+// The files the program itself names in the installation folder, whatever
+// the script installs: the installed script and the uninstaller (without
+// them the package cannot be removed), and the files the registrations name.
+void CheckNamedFiles(ScriptModel& model)
+{
+    const struct {
+        const char* file;
+        bool error;
+        const char* namer;   // who names the file in the installation folder
+        const char* outcome;
+    } named[] = {
+        {"SETUP.INF", true, "the uninstaller reads",
+         "the package cannot be removed, and the record of the installation has no script to lie beside"},
+        {"UNINSTAL.EXE", true, "the uninstall entry names", "the package cannot be removed"},
+        {"QXMAIN.EXE", false, "the Run value names", "the value points at nothing"},
+        {"QXPAGE.DLL", false, "the mouse property page's registration names", "the registration points at nothing"},
+    };
+    for (const auto& n : named) {
+        const FileLine* elsewhere = nullptr;
+        bool found = false;
+        for (const FileLine& f : model.files) {
+            if (!SameName(std::string(f.entry.DestName), n.file)) continue;
+            if (InInstallationFolder(f)) found = true;
+            else if (elsewhere == nullptr) elsewhere = &f;
+        }
+        if (found) continue;
+        if (elsewhere != nullptr)
+            model.Report(elsewhere->line, n.error,
+                         std::string(n.file) + " goes to " + InstalledPath(*elsewhere) + ", but " + n.namer +
+                             " <installation folder>\\" + n.file + ": " + n.outcome);
+        else
+            model.Report(model.SectionLine(Text(IDS_DISK1)), n.error,
+                         std::string("no file line installs ") + n.file + " into the installation folder, where " +
+                             n.namer + " it: " + n.outcome);
     }
 }
 
@@ -420,6 +485,26 @@ void CheckSize(ScriptModel& model, const std::string& path, bool onMedium)
     for (const ProfileBreak& b : breaks) model.Report(b.line, true, b.message);
 }
 
+// The file at path below the medium's folder, its names matched without
+// regard to case, as a PC matches them; path itself when there is none.
+std::string FoundWithoutCase(const std::string& medium, const std::string& path)
+{
+    if (Exists(path)) return path;
+    std::string found = medium, rest = path.substr(medium.size());
+    for (std::size_t start = 0; start < rest.size();) {
+        std::size_t end = std::min(rest.find('/', start), rest.size());
+        std::string part = rest.substr(start, end - start), match;
+        start = end + 1;
+        if (part.empty()) continue;
+        std::error_code failed;
+        for (const auto& entry : std::filesystem::directory_iterator(found, failed))
+            if (SameName(entry.path().filename().string(), part.c_str())) match = entry.path().filename().string();
+        if (match.empty()) return path;
+        found += "/" + match;
+    }
+    return found;
+}
+
 // The payload on the medium, and each file against its checksum.
 void CheckMedium(ScriptModel& model, const std::string& medium)
 {
@@ -432,10 +517,10 @@ void CheckMedium(ScriptModel& model, const std::string& medium)
                          "] section: damage to the files on the medium cannot be detected (mkmedium writes it)");
     uint64_t expanded = 0;
     for (const FileLine& file : model.files) {
-        std::string path = SourcePath(medium, disks, model, file);
+        std::string path = FoundWithoutCase(medium, SourcePath(medium, disks, model, file));
         off_t size = 0;
         if (!Exists(path, &size)) {
-            model.Report(file.line, true, "the source file " + path + " is not on the medium");
+            model.Report(file.line, true, "the source file " + model.shownPath(path) + " is not on the medium");
             continue;
         }
         std::ifstream in(path, std::ios::binary);
@@ -455,7 +540,7 @@ void CheckMedium(ScriptModel& model, const std::string& medium)
                                  " (expected " + Quote(expected) + ")");
             compressed = bytes.size() >= 14 && std::memcmp(bytes.data(), "SZDD", 4) == 0;
             if (!compressed) {
-                model.Report(file.line, true, "the source file " + path + " is not compressed (SZDD)");
+                model.Report(file.line, true, "the source file " + model.shownPath(path) + " is not compressed (SZDD)");
                 expanded += static_cast<uint64_t>(size);
             } else {
                 expanded += SzddLength(bytes);
@@ -572,7 +657,8 @@ std::string SourcePath(const std::string& medium, bool disks, const ScriptModel&
 void CheckScript(const std::string& path, const std::string& medium, ScriptModel& model)
 {
     if (!model.ini.Load(path)) {
-        model.Report(0, true, "cannot be read");
+        struct stat st;
+        model.Report(0, true, stat(path.c_str(), &st) != 0 && errno == ENOENT ? "the file does not exist" : "cannot be read");
         return;
     }
     std::vector<int> counts;
@@ -581,6 +667,7 @@ void CheckScript(const std::string& path, const std::string& medium, ScriptModel
     CheckDirectoryNames(model);
     CheckFileLines(model, counts);
     CheckGroupItems(model);
+    CheckNamedFiles(model);
     CheckStartup(model);
     if (model.checkChecksums) CheckChecksumLines(model);
     if (model.checkSize) CheckSize(model, path, !medium.empty());

@@ -4,6 +4,7 @@
 #ifndef INF_CHECK_SCRIPT_RULES_H
 #define INF_CHECK_SCRIPT_RULES_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,13 +63,17 @@ struct ScriptModel {
     // Whether the script's size is checked against what Windows 95 reads of
     // a profile: mkmedium checks the copy it writes instead.
     bool checkSize = true;
+    // How a path on the medium is named in findings: as it is, or, for a
+    // medium read out of images, by its image.
+    std::function<std::string(const std::string&)> shownPath = [](const std::string& path) { return path; };
 
     void Report(int line, bool error, std::string message);
     int SectionLine(const char* section) const;
 };
 
 // Reads and checks the script. medium, when not empty, is the folder the
-// script lies in on its medium: then the source files are looked for too.
+// script lies in on its medium: then the source files are looked for too,
+// without regard to case, as a PC finds them.
 void CheckScript(const std::string& path, const std::string& medium, ScriptModel& model);
 
 // The findings as compilers write them, "NAME:LINE: error|warning: text",

@@ -23,17 +23,14 @@ struct WineUnixDrive {
 };
 const DWORD DefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 
-}  // namespace
-
-// Defining the drive again with another folder is the swap of a disk: the
-// next open of a path on A: finds the new folder.
-bool InsertDisk(const std::string& unixFolder)
+// The drive of the letter, of the type, holding the host folder.
+bool DefineDrive(WCHAR letter, ULONG type, const std::string& unixFolder)
 {
     std::vector<char> request(sizeof(WineUnixDrive) + unixFolder.size() + 1);
     auto* drive = reinterpret_cast<WineUnixDrive*>(request.data());
     drive->size = static_cast<ULONG>(request.size());
-    drive->type = DRIVE_REMOVABLE;
-    drive->letter = L'a';
+    drive->type = type;
+    drive->letter = letter;
     drive->mountPointOffset = sizeof(WineUnixDrive);
     std::memcpy(request.data() + sizeof(WineUnixDrive), unixFolder.c_str(), unixFolder.size() + 1);
     HANDLE manager = CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
@@ -45,3 +42,11 @@ bool InsertDisk(const std::string& unixFolder)
     CloseHandle(manager);
     return done != FALSE;
 }
+
+}  // namespace
+
+// Defining the drive again with another folder is the swap of a disk: the
+// next open of a path on A: finds the new folder.
+bool InsertDisk(const std::string& unixFolder) { return DefineDrive(L'a', DRIVE_REMOVABLE, unixFolder); }
+
+bool InsertCd(const std::string& unixFolder) { return DefineDrive(L'd', DRIVE_CDROM, unixFolder); }

@@ -9,6 +9,7 @@
 //                    that the mouse device switch touches
 //   WIN98PC floppy UNIX_FOLDER   drive A: a floppy drive, the folder the
 //                    disk in it (again: the disk is swapped)
+//   WIN98PC cdrom UNIX_FOLDER    drive D: a CD-ROM drive, the folder its CD
 //   WIN98PC shortcuts FOLDER     prints the shortcuts of a Start-menu group
 //
 // Seeding starts from scratch each time (the device list, HKLM\Enum, the
@@ -384,7 +385,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "WIN98PC: drive A: cannot hold %s (error %lu)\n", argv[2], GetLastError());
         return 1;
     }
+    if (argc == 3 && lstrcmpiA(argv[1], "cdrom") == 0) {
+        if (InsertCd(argv[2])) return 0;
+        std::fprintf(stderr, "WIN98PC: drive D: cannot hold %s (error %lu)\n", argv[2], GetLastError());
+        return 1;
+    }
     if (argc == 3 && lstrcmpiA(argv[1], "shortcuts") == 0) return PrintShortcuts(argv[2]);
-    std::fprintf(stderr, "usage: WIN98PC ps2 | serial | report | floppy UNIX_FOLDER | shortcuts FOLDER\n");
+    std::fprintf(stderr, "usage: WIN98PC ps2 | serial | report | floppy UNIX_FOLDER | cdrom UNIX_FOLDER | shortcuts FOLDER\n");
     return 2;
 }
