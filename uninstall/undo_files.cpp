@@ -156,6 +156,25 @@ void SettleTemporary(const char* path, const FileFact& fact, void*)
     LogLine("removed %s", temporary.c_str());
 }
 
+// Whether a folder holds nothing but files that wait for the restart and
+// folders on their way.
+bool OnlyWaiting(const char* folder)
+{
+    Path pattern;
+    WIN32_FIND_DATAA found;
+    if (!pattern.assignWhole(folder) || !pattern.appendWhole("\\*")) return false;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    bool only = search != INVALID_HANDLE_VALUE;
+    for (bool more = only; more && only; more = FindNextFileA(search, &found) != FALSE) {
+        if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0) continue;
+        FixedText<MAX_PATH + 2> entry;
+        entry.assign(folder).append("\\").append(found.cFileName);
+        only = std::strstr(Result->waiting, entry) != nullptr;
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return only;
+}
+
 // The folders the installation made, the deepest first, once empty.
 void RemoveFolders(char* folders)
 {
@@ -178,7 +197,7 @@ void RemoveFolders(char* folders)
         if (RemoveDirectoryA(folder)) LogLine("removed folder %s", folder.c_str());
         if (!DirectoryExists(folder)) continue;
         // Windows 9x deletes files at the restart, never folders.
-        if (std::strstr(Result->waiting, folder) != nullptr)
+        if (OnlyWaiting(folder))
             Result->waiting.append("(the folder ").append(folder).append(" stays, empty)\n");
         else
             Leave(folder, "it holds files that are not the package's");

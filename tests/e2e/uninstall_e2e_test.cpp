@@ -554,3 +554,49 @@ TEST_F(Uninstall, AnInstallationThatDoesNotFinishLeavesThePcAsItWas)
     EXPECT_EQ("", Differences(before_, TakeSnapshot())) << "aborted";
     ASSERT_TRUE(MoveFileA(away.c_str(), using_.c_str()));
 }
+
+// A folder three levels deep whose first level is missing: the wizard and
+// /S make every level, the record names each, and the removal takes back
+// exactly those, once empty. A folder of the user's beside the package's
+// keeps its level. (Windows 9x deletes the running uninstaller at the
+// restart, never a folder: the levels on its way stay until then, empty.)
+TEST_F(Uninstall, EveryLevelOfANewFolderIsMadeAndTakenBack)
+{
+    const std::string top = "C:\\PROGS", middle = top + "\\ACME", folder = middle + "\\WHEEL", mine = middle + "\\MINE";
+    for (bool unattended : {false, true}) {
+        SCOPED_TRACE(unattended ? "/S" : "the wizard");
+        if (unattended)
+            EXPECT_EQ(0u, RunProgram(std::string("\"") + Medium + "\\SETUP.EXE\" /S /DIR=" + folder));
+        else
+            Install(IDC_PS2_MOUSE, folder);
+        for (const std::string& level : {top, middle, folder}) EXPECT_EQ("created", RecordedIn(folder, "Folders", level));
+        if (unattended) {
+            CreateDirectoryA(mine.c_str(), nullptr);
+            WriteTextFile(mine + "\\NOTES.TXT", "the user's");
+        }
+        std::string report = RunUninstaller(nullptr, folder);
+        std::vector<std::string> waiting = {top, middle, folder};
+        if (unattended) {
+            EXPECT_NE(std::string::npos, report.find("Left as they are:\n- " + middle + ": it holds files that are not the package's\n")) << report;
+            waiting = {folder};
+        } else {
+            EXPECT_EQ(std::string::npos, report.find("Left as they are")) << report;
+        }
+        for (const std::string& level : waiting)
+            EXPECT_NE(std::string::npos, report.find("(the folder " + level + " stays, empty)")) << report;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &found);
+        int entries = 0;
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) entries += found.cFileName[0] != '.';
+        FindClose(search);
+        EXPECT_EQ(1, entries) << "the uninstaller alone, waiting";
+        if (unattended) EXPECT_EQ("the user's", ReadTextFile(mine + "\\NOTES.TXT"));
+        // The restart: the uninstaller goes, and then its folders can.
+        DeleteFileA((folder + "\\UNINSTAL.EXE").c_str());
+        DeleteFileA((WindowsDirectory() + "\\WININIT.INI").c_str());
+        for (const std::string& level : {folder, middle, top}) RemoveDirectoryA(level.c_str());
+        DeleteFileA((mine + "\\NOTES.TXT").c_str());
+        for (const std::string& level : {mine, middle, top}) RemoveDirectoryA(level.c_str());
+        EXPECT_EQ("", Differences(before_, TakeSnapshot()));
+    }
+}
