@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "install/setup_script.h"
-#include "entry/switches.h"
+#include "shell/switches.h"
 #include "install/copy_engine.h"
 #include "pages/pages.h"
 #include "shell/backdrop.h"
@@ -15,8 +15,8 @@
 #include "sysconfig/driver_registration.h"
 #include "sysconfig/system_ini.h"
 #include "record/installed_record.h"
-#include "uninstall/outcome.h"
-#include "uninstall/rollback.h"
+#include "undo/outcome.h"
+#include "undo/rollback.h"
 
 namespace {
 

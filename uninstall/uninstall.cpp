@@ -6,14 +6,27 @@
 #include "shell/globals.h"
 #include "shell/self_check.h"
 #include "shell/services.h"
-#include "uninstall/outcome.h"
+#include "shell/setup_log.h"
+#include "shell/switches.h"
+#include "undo/outcome.h"
 #include "record/installed_record.h"
-#include "uninstall/record_check.h"
-#include "uninstall/rollback.h"
-#include "uninstall/undo_files.h"
-#include "uninstall/undo_registry.h"
+#include "undo/record_check.h"
+#include "undo/rollback.h"
+#include "undo/undo_files.h"
+#include "undo/undo_registry.h"
 
 namespace {
+
+// What the removal without a window ends with.
+enum RemovalCode {
+    Removed = 0,                   // everything removed
+    RemovedLeavingSome = 1,        // removed, but something was left: the log names what and why
+    RemovedAtRestart = 2,          // removed; files in use go when Windows restarts
+    RecordRefused = 3,             // the installed script or the record is missing, unreadable or unsound: nothing removed
+    CommandLineNotUnderstood = 4,  // a switch not understood: nothing removed
+    ProgramDamagedCode = 5,        // UNINSTAL.EXE itself is damaged: nothing removed
+    NotConfirmed = 6,              // the user said No (never without a window)
+};
 
 FixedText<96> Caption;
 
@@ -40,7 +53,7 @@ void TellNothingRemoved(const char* file, const char* why, const char* line = nu
         .append(line)
         .append("\n\nWithout a sound record the uninstaller cannot tell what the installation changed. Nothing "
                 "has been removed.");
-    MessageBoxA(nullptr, text, "Uninstall", MB_OK | MB_ICONEXCLAMATION);
+    Tell(nullptr, text, "Uninstall", MB_OK | MB_ICONEXCLAMATION);
 }
 
 // The installed SETUP.INF and the record lie beside this program; the
@@ -89,18 +102,19 @@ bool TakeUpLeftRunOrTellUser()
                            offending);
         return false;
     case TakeUp::InUse:
-        MessageBoxA(nullptr, LoadText(IDS_RUN_UNDER_WAY), Caption, MB_OK | MB_ICONEXCLAMATION);
+        Tell(nullptr, LoadText(IDS_RUN_UNDER_WAY), Caption, MB_OK | MB_ICONEXCLAMATION);
         return false;
     default: return true;
     }
 }
 
+// Nobody is asked in the removal without a window.
 bool Confirmed()
 {
     FixedText<256> text;
     text.assign("Remove ").append(ProductName).append(
         " from this computer, and put back the mouse settings it replaced?");
-    return MessageBoxA(nullptr, text, Caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return Unattended || MessageBoxA(nullptr, text, Caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // The companion application is asked to close before its files go.
@@ -111,12 +125,20 @@ void CloseCompanionApplication()
 }
 
 // One box: what was removed, what was left and why, and a restart when
-// files wait for it.
-void Report()
+// files wait for it. Without a window the log has each step already; a
+// restart comes with /RESTART, and only when files other than this program
+// wait for it (this program always goes at the next restart).
+void Report(bool restart)
 {
     FixedText<8192> text;
     text.assign(ProductName).append(" has been removed.\n\n").append(Result->done);
     if (!Result->left.empty()) text.append("\nLeft as they are:\n").append(Result->left);
+    if (Unattended) {
+        restart = restart && Result->othersWaiting > 0;
+        LogLine(restart ? "restart: now" : "restart: no");
+        if (restart) ExitWindowsEx(EWX_REBOOT, 0);
+        return;
+    }
     if (Result->waiting.empty()) {
         MessageBoxA(nullptr, text, Caption, MB_OK | MB_ICONINFORMATION);
         return;
@@ -127,26 +149,46 @@ void Report()
     if (MessageBoxA(nullptr, text, Caption, MB_YESNO | MB_ICONQUESTION) == IDYES) ExitWindowsEx(EWX_REBOOT, 0);
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+// The removal, once the program and its command line are sound.
+RemovalCode Remove(bool restart)
 {
-    Result = FreshOutcome();
-    Instance = instance;
-    ProductName.clear();
-    if (!ProgramFileIntactOrTellUser()) return 0;
     bool leftRun = false;
-    if (!LoadRecord(leftRun)) return 0;
+    if (!LoadRecord(leftRun)) return RecordRefused;
     Caption.assign(ProductName).append(" Uninstall");
-    if (!Confirmed()) return 0;
+    if (!Confirmed()) return NotConfirmed;
     CloseCompanionApplication();
-    if (leftRun && !TakeUpLeftRunOrTellUser()) return 0;
+    if (leftRun && !TakeUpLeftRunOrTellUser()) return RecordRefused;
     // What an installation that finished before holds goes too.
     if (!leftRun || (RecordPresent() && RecordSound())) {
         UndoRegistry(true, true);
         UndoSystemIni();
         UndoFiles(true);
     }
-    Report();
-    return 0;
+    Report(restart);
+    return !Result->left.empty() ? RemovedLeavingSome : Result->othersWaiting > 0 ? RemovedAtRestart : Removed;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+{
+    Result = FreshOutcome();
+    Instance = instance;
+    ProductName.clear();
+    // The switches of SETUP.EXE's unattended run that a removal has.
+    Switches switches;
+    bool understood = ReadSwitches(commandLine, switches) && switches.mouse < 0 && switches.dir.empty();
+    Unattended = switches.unattended;
+    if (!switches.log.empty()) OpenLog(switches.log);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LogLine("%04u-%02u-%02u %02u:%02u:%02u UNINSTAL.EXE %s", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+            now.wSecond, commandLine);
+    RemovalCode code = !ProgramFileIntactOrTellUser() ? ProgramDamagedCode
+                       : !understood                  ? CommandLineNotUnderstood
+                                                      : Remove(switches.restart);
+    LogLine("exit code %d", code);
+    CloseLog();
+    // The removal with its windows ends with 0, as it always has.
+    return Unattended ? code : 0;
 }

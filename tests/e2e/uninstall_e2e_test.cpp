@@ -600,3 +600,46 @@ TEST_F(Uninstall, EveryLevelOfANewFolderIsMadeAndTakenBack)
         EXPECT_EQ("", Differences(before_, TakeSnapshot()));
     }
 }
+
+// UNINSTAL.EXE /S: no window and no question, the same work as the removal
+// with its windows, a log of each step and an exit code. (A box would keep
+// the program from ending: RunProgram would give up on it.)
+TEST_F(Uninstall, TheRemovalWithoutAWindowLogsEachStepAndEndsWithItsCode)
+{
+    const std::string inf = WindowsDirectory() + "\\INF\\QXMOUSE.INF", log = "C:\\test\\uninstal.log";
+    WriteTextFile(inf, "an older driver's INF\r\n");
+    before_ = TakeSnapshot();
+    const std::string uninstaller = "\"" + Installed + "\\UNINSTAL.EXE\"";
+    const std::string install = std::string("\"") + Medium + "\\SETUP.EXE\" /S";
+    const struct {
+        const char* what;
+        bool install;
+        std::string switches;
+        unsigned long code;
+        std::string logged;  // a line of the log
+    } runs[] = {
+        {"a switch of the installation's", true, " /S /MOUSE=PS2", 4, "exit code 4"},
+        {"everything", false, " /S /RESTART /LOG=" + log, 0, "restart: no"},
+        {"again", false, " /S /LOG=" + log, 3, "SETUP.INF beside " + Installed + "\\UNINSTAL.EXE, is missing"},
+        {"a file in use", true, " /s /log=" + log, 2, "waits for the restart: " + inf},
+        {"a file changed since", true, " /S /LOG=" + log, 1, "left " + Installed + "\\README.TXT: changed since the installation"},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.what);
+        DeleteFileA(log.c_str());
+        if (run.install) EXPECT_EQ(0u, RunProgram(install));
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (run.code == 2) held = CreateFileA(inf.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (run.code == 1) WriteTextFile(Installed + "\\README.TXT", "the user's own notes");
+        EXPECT_EQ(run.code, RunProgram(uninstaller + run.switches));
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        const std::string logged = ReadTextFile(log);
+        if (run.code != 4) EXPECT_NE(std::string::npos, logged.find(run.logged)) << logged;
+        if (run.code != 0) continue;
+        for (const char* file : {"\\QXMAIN.EXE", "\\HELP\\USING.TXT"})
+            EXPECT_NE(std::string::npos, logged.find("removed " + Installed + file)) << logged;
+        EXPECT_NE(std::string::npos, logged.find("put back " + inf + " from " + Installed + "\\ORIGINAL\\QXMOUSE.INF")) << logged;
+        EXPECT_NE(std::string::npos, logged.find("exit code 0\r\n")) << logged;
+        ExpectPcAsBefore();
+    }
+}

@@ -24,7 +24,7 @@
 #include "shell/page_runner.h"
 #include "shell/services.h"
 #include "tests/support/import_patch.h"
-#include "uninstall/rollback.h"
+#include "undo/rollback.h"
 #include "tests/support/robot.h"
 #include "tests/support/shell_link.h"
 #include "tests/support/test_env.h"

@@ -14,7 +14,7 @@
 #include "shell/services.h"
 #include "tests/support/files.h"
 #include "tests/support/test_env.h"
-#include "uninstall/record_check.h"
+#include "undo/record_check.h"
 
 TEST(RecordCheck, ALineNamingWhatNoInstallationMadeIsRefused)
 {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "entry/switches.h"
+#include "shell/switches.h"
 
 TEST(Switches, ReadAsTheAdministratorMeantAndRefusedWhenNot)
 {

@@ -2,8 +2,8 @@
 // that stopped (Abort, Cancel, a missing disk), or one that another process
 // left when it was ended hard or the power went. The next run of SETUP.EXE,
 // in any mode, and UNINSTAL.EXE take such a run up before anything else.
-#ifndef UNINSTALL_ROLLBACK_H
-#define UNINSTALL_ROLLBACK_H
+#ifndef UNDO_ROLLBACK_H
+#define UNDO_ROLLBACK_H
 
 #include "shell/fixed_text.h"
 

@@ -1,12 +1,12 @@
-#include "uninstall/rollback.h"
+#include "undo/rollback.h"
 
 #include "record/installed_record.h"
 #include "shell/globals.h"
 #include "shell/setup_log.h"
-#include "uninstall/outcome.h"
-#include "uninstall/record_check.h"
-#include "uninstall/undo_files.h"
-#include "uninstall/undo_registry.h"
+#include "undo/outcome.h"
+#include "undo/record_check.h"
+#include "undo/undo_files.h"
+#include "undo/undo_registry.h"
 
 bool RollBackRun()
 {

@@ -1,6 +1,6 @@
 // system.ini, the mouse device file and the package's files, back as they
 // were before the installation.
-#include "uninstall/undo_files.h"
+#include "undo/undo_files.h"
 
 #include <cstring>
 
@@ -12,7 +12,7 @@
 #include "shell/services.h"
 #include "sysconfig/system_ini.h"
 #include "sysconfig/wininit.h"
-#include "uninstall/outcome.h"
+#include "undo/outcome.h"
 #include "shell/setup_log.h"
 
 namespace {
@@ -49,6 +49,7 @@ void AtRestart(const char* path, const char* original)
         return Leave(path, "it cannot be removed, nor at the restart");
     if (std::strstr(Result->renameLines, lines) != nullptr) return;
     if (!Result->renameLines.appendWhole(lines)) return Leave(path, "too many files wait for the restart");
+    LogLine(original != nullptr ? "waits for the restart: %s, and then %s comes back" : "waits for the restart: %s", path, original);
     Result->waiting.append("- ").append(path);
     if (original != nullptr) Result->waiting.append(", and the file it replaced comes back from ").append(original);
     Result->waiting.append("\n");
@@ -64,6 +65,7 @@ bool Remove(const char* path, const char* self, const char* original = nullptr)
     if (!running && (GetFileAttributesA(path) & FILE_ATTRIBUTE_READONLY) != 0)
         return Leave(path, "it is read-only"), false;
     if (!running && !FileInUse(path) && DeleteFileA(path)) return true;
+    if (!running) ++Result->othersWaiting;
     AtRestart(path, original);
     return false;
 }

@@ -5,8 +5,8 @@
 // Windows, SYSTEM and INF folders), folders that are no system folder nor
 // above one, and registry keys only where the package writes. A record
 // edited or damaged to name anything else is refused whole.
-#ifndef UNINSTALL_RECORD_CHECK_H
-#define UNINSTALL_RECORD_CHECK_H
+#ifndef UNDO_RECORD_CHECK_H
+#define UNDO_RECORD_CHECK_H
 
 #include "shell/fixed_text.h"
 

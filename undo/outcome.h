@@ -1,8 +1,8 @@
 // What UNINSTAL.EXE's closing report tells: what was done, what was left
 // and why, and the files that wait for the restart of Windows. Every step
 // of the removal adds to it.
-#ifndef UNINSTALL_OUTCOME_H
-#define UNINSTALL_OUTCOME_H
+#ifndef UNDO_OUTCOME_H
+#define UNDO_OUTCOME_H
 
 #include "shell/fixed_text.h"
 
@@ -15,6 +15,7 @@ struct Outcome {
     int originalsBack = 0;
     int valuesRestored = 0;
     int keysRemoved = 0;
+    int othersWaiting = 0;  // files that wait for the restart, this program not counted
 };
 // The outcome being collected, or null.
 extern Outcome* Result;

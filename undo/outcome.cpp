@@ -1,4 +1,4 @@
-#include "uninstall/outcome.h"
+#include "undo/outcome.h"
 
 #include "shell/setup_log.h"
 
@@ -14,7 +14,7 @@ Outcome* FreshOutcome()
     Collected.left.clear();
     Collected.waiting.clear();
     Collected.renameLines.clear();
-    Collected.filesRemoved = Collected.originalsBack = Collected.valuesRestored = Collected.keysRemoved = 0;
+    Collected.filesRemoved = Collected.originalsBack = Collected.valuesRestored = Collected.keysRemoved = Collected.othersWaiting = 0;
     return &Collected;
 }
 

@@ -1,4 +1,4 @@
-#include "entry/switches.h"
+#include "shell/switches.h"
 
 namespace {
 

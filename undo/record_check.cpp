@@ -1,4 +1,4 @@
-#include "uninstall/record_check.h"
+#include "undo/record_check.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // installation created and the application entries are removed. A value
 // that no longer holds what the installation wrote was changed since; it
 // stays, and the report names it.
-#include "uninstall/undo_registry.h"
+#include "undo/undo_registry.h"
 
 #include <cstring>
 
@@ -14,7 +14,7 @@
 #include "sysconfig/driver_registration.h"
 #include "sysconfig/registry_values.h"
 #include "shell/setup_log.h"
-#include "uninstall/outcome.h"
+#include "undo/outcome.h"
 
 namespace {
 

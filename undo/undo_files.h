@@ -1,7 +1,7 @@
 // system.ini, the mouse device file and the package's files and folders
 // back as they were, from the record.
-#ifndef UNINSTALL_UNDO_FILES_H
-#define UNINSTALL_UNDO_FILES_H
+#ifndef UNDO_UNDO_FILES_H
+#define UNDO_UNDO_FILES_H
 
 // The [386Enh] mouse line and VMM32\VMOUSE.VXD, as recorded.
 void UndoSystemIni();
