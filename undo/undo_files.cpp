@@ -220,6 +220,7 @@ void UndoSystemIni()
     } else if (found && std::strcmp(now, OurMouseLine) == 0) {
         if (ReplaceMouseLine(recorded)) {
             Result->done.append("- system.ini: ").append(recorded).append("\n");
+            LogLine("system.ini: \"%s\" is back", recorded.c_str());
             // A backup that was not there before the installation goes again.
             FixedText<MAX_PATH> backup;
             if (std::strcmp(ReadInstalledSetting(Section::SystemIni, "SystemBak", ""), "0") == 0 &&
@@ -246,7 +247,7 @@ void UndoSystemIni()
     if (GetFileAttributesA(device) != INVALID_FILE_ATTRIBUTES)
         Leave(backup, "a VMOUSE.VXD that the installation did not put aside is there now");
     else if (MoveFileA(backup, device))
-        Result->done.append("- VMOUSE.VXD is back\n");
+        Result->done.append("- VMOUSE.VXD is back\n"), LogLine("put back %s from %s", device.c_str(), backup.c_str());
     else
         Leave(backup, "it cannot take the name VMOUSE.VXD");
 }

@@ -195,7 +195,7 @@ int RemoveCreatedKeys(const char* kind)
             there.reset();
             DeleteTree(root, path);
             ++Result->keysRemoved;
-            LogLine("registry: removed %s", line);
+            LogLine("registry: removed %s%s", root == HKEY_CLASSES_ROOT ? "HKCR\\" : "HKLM\\", path.c_str());
         }
     }
     FreeBlock(lines);
@@ -206,7 +206,8 @@ void RemoveApplicationEntries()
 {
     if (OpenRegistryKey(HKEY_CLASSES_ROOT, ApplicationKeys::Class) ||
         OpenRegistryKey(HKEY_LOCAL_MACHINE, ApplicationKeys::Uninstall))
-        Result->done.append("- the property page, the program started at logon and the uninstall entry\n");
+        Result->done.append("- the property page, the program started at logon and the uninstall entry\n"),
+            LogLine("registry: removed the property page, the program started at logon and the uninstall entry");
     DeleteTree(HKEY_CLASSES_ROOT, ApplicationKeys::Class);
     DeleteTree(HKEY_LOCAL_MACHINE, ApplicationKeys::Handler);
     // The handlers key names one handler; only when that is still ours does
