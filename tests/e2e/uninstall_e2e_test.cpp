@@ -395,7 +395,8 @@ TEST_F(Uninstall, ARecordNamingWhatNoInstallationMadeIsRefusedWhole)
     WritePrivateProfileStringA("Disk2", "5", "WIN.INI,WIN.INI,Not the package's,WinDir", script.c_str());
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
     std::string report = RunUninstaller();
-    EXPECT_NE(std::string::npos, report.find("Left as they are:\n- " + script + ": changed since the installation\n\n"))
+    EXPECT_NE(std::string::npos, report.find("Left as they are:\n- " + script + ": changed since the installation\n- " + Installed +
+                          ": it holds files that are not the package's\n\n"))
         << "the script edited since, and nothing else: " << report;
     EXPECT_EQ("[windows]\r\n", ReadTextFile(winIni));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SomeoneElse"));
