@@ -1,8 +1,8 @@
 #include "shell/services.h"
-#include "shell/setup_log.h"
 
 #include "shell/globals.h"
 #include "shell/handles.h"
+#include "shell/setup_log.h"
 
 const char* LoadText(StringId id)
 {
@@ -68,13 +68,6 @@ bool SamePath(const char* a, const char* b)
     if (GetShortPathNameA(fullA, shortA, sizeof shortA) == 0 || GetShortPathNameA(fullB, shortB, sizeof shortB) == 0)
         return false;
     return lstrcmpiA(shortA, shortB) == 0;
-}
-
-void FormatInto(char* out, std::size_t size, const char* format, va_list args)
-{
-    char wide[1025];  // wvsprintfA writes at most 1024 characters and the terminator
-    wvsprintfA(wide, format, args);
-    lstrcpynA(out, wide, static_cast<int>(size));
 }
 
 bool FileInUse(const char* path)

@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdint>
 
 #include "resource.h"
 #include "shell/fixed_text.h"
+#include "shell/format_text.h"
 
 using StringId = uint16_t;
 
@@ -41,19 +41,5 @@ bool FileInUse(const char* path);
 // success, 0 when n is negative or the memory is not available.
 int AllocInstallList(int16_t n);
 void FreeInstallList();
-
-// wvsprintfA into size bytes at out, cut to size - 1 characters.
-void FormatInto(char* out, std::size_t size, const char* format, va_list args);
-
-// wvsprintfA into a fixed text, cut to its width. The format is always one
-// of the program's own texts, never script or user text.
-template <std::size_t N>
-void FormatText(FixedText<N>& out, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    FormatInto(out.data(), N, format, args);
-    va_end(args);
-}
 
 #endif
