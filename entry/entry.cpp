@@ -1,10 +1,11 @@
 // The program's entry: the run modes (the wizard, the driver-only run and
-// the unattended installation) and the page sequence of the wizard.
+// the unattended installation) and the walk through the wizard's pages.
 #include <windows.h>
 
-#include "install/setup_script.h"
 #include "entry/switches.h"
+#include "entry/wizard_pages.h"
 #include "install/copy_engine.h"
+#include "install/setup_script.h"
 #include "pages/pages.h"
 #include "shell/backdrop.h"
 #include "shell/globals.h"
@@ -47,7 +48,7 @@ int RunDriverOnly()
 {
     if (!LoadScriptOrTellUser()) return 0;
     MouseBackEnabled = 0;
-    if (RunPage("SETUP_SELMOUSE", MouseTypePageProc, IDD_SELMOUSE) == PageCancel) return 0;
+    if (RunWizardPage(MouseTypeStep) == PageCancel) return 0;
     // The registration refers to the directory the program was started from.
     InstallDir.assign(SetupDir);
     UpdateRegistry(0);
@@ -76,7 +77,7 @@ bool SwitchSystemIni()
 int CompleteInstallation()
 {
     SwitchSystemIni();
-    RunPage("SETUP_END", FinishPageProc, IDD_FINISH);
+    RunWizardPage(FinishStep);
     FreeInstallList();
     DestroyWindow(BackdropWindow);
     BackdropWindow = nullptr;
@@ -118,44 +119,23 @@ int RunUnattended(const Switches& switches)
     return code;
 }
 
-enum class Page { Welcome, MouseType, Directory, Install };
-
+// The pages before the copy, one after another from the table: Back goes to
+// the page before (the first has none, and takes Back as Next), Cancel ends
+// the run. There is no way back once the copy has begun.
 int RunFullInstall()
 {
     if (!Windows9xOrTellUser()) return 0;
     if (!LoadScriptOrTellUser()) return 0;
     if (!CreateBackdrop()) return Release();
 
-    Page page = Page::Welcome;
-    for (;;) {
-        switch (page) {
-        case Page::Welcome:
-            if (RunPage("SETUP_BEGIN", WelcomePageProc, IDD_WELCOME) == PageCancel) return Release();
-            page = Page::MouseType;
-            break;
-        case Page::MouseType: {
-            int16_t result = RunPage("SETUP_SELMOUSE", MouseTypePageProc, IDD_SELMOUSE);
-            if (result == PageCancel) return Release();
-            page = result == PageBack ? Page::Welcome : Page::Directory;
-            break;
-        }
-        case Page::Directory: {
-            int16_t result = RunPage("SETUP_SELDIR", DirectoryPageProc, IDD_SELDIR);
-            if (result == PageCancel) return Release();
-            if (result == PageBack) {
-                page = Page::MouseType;
-                break;
-            }
-            CloseCompanionApplication();
-            page = Page::Install;
-            break;
-        }
-        case Page::Install:
-            // There is no way back once the copy has begun.
-            if (RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL) == PageCancel) return Release();
-            return CompleteInstallation();
-        }
+    for (int step = WelcomeStep; step < InstallStep;) {
+        int16_t result = RunWizardPage(step);
+        if (result == PageCancel) return Release();
+        if (result == PageBack && step > WelcomeStep) --step;
+        else if (++step == InstallStep) CloseCompanionApplication();
     }
+    if (RunWizardPage(InstallStep) == PageCancel) return Release();
+    return CompleteInstallation();
 }
 
 }  // namespace

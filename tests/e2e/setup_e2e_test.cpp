@@ -220,7 +220,7 @@ TEST_F(EndToEnd, DriverOnlyRunRegistersTheDriverAndRestarts)
     MessageBoxSeen box;
     bool backEnabled = true;
     DrivenEnd exitCode = RunSetup(" -u", [&] {
-        HWND mouse = WaitForPage("SETUP_SELMOUSE");
+        HWND mouse = WaitForStep(MouseTypeStep);
         backEnabled = IsWindowEnabled(GetDlgItem(mouse, IDC_BACK)) != FALSE;
         Click(mouse, IDC_PS2_MOUSE);
         Click(mouse, IDOK);
@@ -243,28 +243,22 @@ TEST_F(EndToEnd, DriverOnlyRunRegistersTheDriverAndRestarts)
 TEST_F(EndToEnd, CancelOnEachPageLeavesThePcAsItWas)
 {
     struct {
-        const char* page;
+        int step;  // of the wizard's table, cancelled there after Next on each page before it
         const char* arguments;
-    } cases[] = {
-        {"SETUP_BEGIN", ""}, {"SETUP_SELMOUSE", ""}, {"SETUP_SELDIR", ""}, {"SETUP_SELMOUSE", " -u"}};
+    } cases[] = {{WelcomeStep, ""}, {MouseTypeStep, ""}, {DirectoryStep, ""}, {MouseTypeStep, " -u"}};
     for (const auto& c : cases) {
         SeedPc("ps2");
         MessageBoxSeen notice;
         DrivenEnd exitCode = RunSetup(c.arguments, [&] {
-            const char* pages[] = {"SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR"};
-            for (const char* page : pages) {
-                if (*c.arguments && page != std::string("SETUP_SELMOUSE")) continue;
-                HWND window = WaitForPage(page);
-                if (page == std::string(c.page)) {
-                    Click(window, IDCANCEL);
-                    notice = DismissMessageBox();
-                    return;
-                }
-                Click(window, IDOK);
-            }
+            // The driver-only run shows the Mouse-type page alone.
+            for (int step = *c.arguments ? MouseTypeStep : WelcomeStep; step < c.step; ++step)
+                Click(WaitForStep(step), IDOK);
+            Click(WaitForStep(c.step), IDCANCEL);
+            notice = DismissMessageBox();
         });
-        EXPECT_EQ(EndedWith(0), exitCode) << c.page << c.arguments;
-        EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text) << c.page << c.arguments;
+        const char* page = WizardPages[c.step].className;
+        EXPECT_EQ(EndedWith(0), exitCode) << page << c.arguments;
+        EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text) << page << c.arguments;
         ExpectNothingChanged();
     }
 }
@@ -302,7 +296,7 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
         PageThroughToTheCopy();
         // A busy machine starts the page late. It shows itself before its
         // button is made: the click waits for the button.
-        Click(WaitForWindow("SETUP_INSTALL", nullptr, 60000), IDOK);  // its only button, "Cancel"
+        Click(WaitForWindow(WizardPages[InstallStep].className, nullptr, 60000), IDOK);  // its only button, "Cancel"
         notice = DismissMessageBox(60000);
     });
     EXPECT_EQ(EndedWith(0), exitCode);
@@ -535,12 +529,10 @@ namespace {
 std::function<void()> WatchForWindows(std::string& seen)
 {
     return [&seen] {
-        const char* classes[] = {"SetupMain", "#32770", "SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR",
-                                 "SETUP_INSTALL", "SETUP_END"};
-        for (; DrivenProgramRunning(); Sleep(20))
-            for (const char* name : classes)
-                if (LookForWindow(name) != nullptr && seen.find(name) == std::string::npos)
-                    seen += std::string(name) + " ";
+        for (; DrivenProgramRunning(); Sleep(20)) {
+            const char* name = SetupWindowShown();
+            if (name != nullptr && seen.find(name) == std::string::npos) seen += std::string(name) + " ";
+        }
     };
 }
 
@@ -581,10 +573,10 @@ TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
         return WaitUntil([&] { return IsDlgButtonChecked(page, id) == BST_CHECKED; }, 10000);
     };
     EXPECT_EQ(EndedWith(0), RunSetup(" /LOG=C:\\setup.log", [&] {
-        HWND welcome = WaitForPage("SETUP_BEGIN");
+        HWND welcome = WaitForStep(WelcomeStep);
         expect(focusIs(welcome, IDOK), "Next has the focus on Welcome");
         Type(welcome, VK_RETURN);
-        HWND mouse = WaitForPage("SETUP_SELMOUSE");
+        HWND mouse = WaitForStep(MouseTypeStep);
         Type(mouse, VK_TAB);
         Type(mouse, VK_TAB);
         expect(focusIs(mouse, IDC_PS2_MOUSE), "Tab reaches the chosen mouse");
@@ -593,14 +585,14 @@ TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
         Type(mouse, VK_DOWN);
         expect(checked(mouse, IDC_PS2_MOUSE), "Down chooses PS/2 again");
         Type(mouse, VK_RETURN);
-        HWND directory = WaitForPage("SETUP_SELDIR");
+        HWND directory = WaitForStep(DirectoryStep);
         Type(directory, 'R', true);
         HWND browse = WaitForWindow("#32770", nullptr);
         expect(browse != nullptr && Settled(browse), "Alt+R opens Browse");
         if (browse != nullptr) Type(browse, VK_ESCAPE);
         expect(browse != nullptr && WaitForGone(browse), "Esc closes Browse");
         Type(directory, VK_RETURN);
-        HWND finish = WaitForPage("SETUP_END", 60000);
+        HWND finish = WaitForStep(FinishStep, 60000);
         Type(finish, VK_TAB);
         expect(focusIs(finish, IDC_RESTART_NOW), "Tab reaches the restart choice");
         Type(finish, VK_DOWN);
