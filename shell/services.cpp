@@ -21,6 +21,19 @@ void ShowNotCompleted(HWND owner)
     Tell(owner, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
+bool ReadProgramPath(FixedText<MAX_PATH>& path)
+{
+    char module[MAX_PATH + 1];
+    DWORD length = GetModuleFileNameA(Instance, module, sizeof module);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const char* start = module;
+    if (module[0] == 'U' && module[1] == 'N' && module[2] == 'C' && module[3] == '\\') {
+        module[2] = '\\';  // "UNC\server" becomes "\\server"
+        start = module + 2;
+    }
+    return path.assignWhole(start);
+}
+
 int DirectoryExists(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);

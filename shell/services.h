@@ -24,6 +24,14 @@ void ShowNotCompleted(HWND owner);
 // directory leaves it empty, which the script loader refuses.
 void ReadWindowsDirectory();
 
+// The program's own file as a full path, false when it cannot be read or
+// is longer than Windows allows (MAX_PATH - 1). Windows names a program
+// started from a share "\\server\share\dir\SETUP.EXE"; Wine names it
+// "UNC\server\share\dir\SETUP.EXE" (its NT path without the "\??\"),
+// which would read as a folder below the current one, so that form is
+// given as Windows gives it.
+bool ReadProgramPath(FixedText<MAX_PATH>& path);
+
 // 1 when path names an existing directory, else 0 (a file gives 0).
 int DirectoryExists(const char* path);
 
