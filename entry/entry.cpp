@@ -9,6 +9,7 @@
 #include "pages/pages.h"
 #include "shell/backdrop.h"
 #include "shell/globals.h"
+#include "shell/handles.h"
 #include "shell/page_runner.h"
 #include "shell/self_check.h"
 #include "shell/services.h"
@@ -18,12 +19,14 @@
 
 namespace {
 
+// A medium whose SETUP.INF is missing or cannot be opened is refused as a
+// script the loader refuses: the loader would run on its defaults, and
+// register the driver with empty names.
 bool LoadScriptOrTellUser()
 {
     ReadWindowsDirectory();
-    // The wizard runs without a script, on its defaults, as it always has;
-    // nobody sees the unattended run, which refuses to.
-    if (LoadSetupScript() && !(Unattended && GetFileAttributesA(SetupScriptPath()) == INVALID_FILE_ATTRIBUTES))
+    if (LoadSetupScript() && FileHandle(CreateFileA(SetupScriptPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)))
         return true;
     Tell(nullptr, LoadText(IDS_READ_ERROR), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
     return false;
