@@ -11,12 +11,15 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "resource.h"
 #include "tests/support/registry.h"
 #include "tests/support/robot.h"
+#include "tests/support/shell_link.h"
+#include "tests/support/snapshot.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wizard.h"
 #include "tools/win98pc/floppy_drive.h"
@@ -68,6 +71,19 @@ protected:
     {
         ASSERT_EQ(0u, RunProgram("\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" " + mouse));
         iniBefore_ = ReadTextFile(WindowsDirectory() + "\\system.ini");
+    }
+
+    // A copy of the sample medium on the share \\FILESRV\DRIVERS: Wine keeps
+    // a share \\SERVER\SHARE in the prefix's folder dosdevices/unc/SERVER/SHARE.
+    static std::string LayOutShare()
+    {
+        char prefix[1024] = "";
+        GetEnvironmentVariableA("SETUP_TEST_PREFIX", prefix, sizeof prefix);
+        std::string unc = WindowsPathOf(std::string(prefix) + "/dosdevices/unc");
+        for (const char* level : {"", "\\FILESRV", "\\FILESRV\\DRIVERS"}) CreateDirectoryA((unc + level).c_str(), nullptr);
+        const std::string share = "\\\\FILESRV\\DRIVERS\\MOUSE";
+        CopyTree(Medium, share);
+        return share;
     }
 
     // Starts SETUP.EXE and lets the robot work until the program ends.
@@ -216,28 +232,31 @@ TEST_F(EndToEnd, FullSerialInstallationRestartNow)
 
 TEST_F(EndToEnd, DriverOnlyRunRegistersTheDriverAndRestarts)
 {
-    SeedPc("ps2");
-    MessageBoxSeen box;
-    bool backEnabled = true;
-    DrivenEnd exitCode = RunSetup(" -u", [&] {
-        HWND mouse = WaitForStep(MouseTypeStep);
-        backEnabled = IsWindowEnabled(GetDlgItem(mouse, IDC_BACK)) != FALSE;
-        Click(mouse, IDC_PS2_MOUSE);
-        Click(mouse, IDOK);
-        box = DismissMessageBox();
-    });
-    EXPECT_EQ(EndedWith(0), exitCode);
-    EXPECT_FALSE(backEnabled);
-    EXPECT_EQ(Finished, box.text);
-    EXPECT_EQ("Zorva Wheel Mouse Setup Program", box.caption);
-    EXPECT_TRUE(restart_.requested());
-    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
-    // Only the driver: no files, no application entries, system.ini untouched,
-    // and the record lies beside the program.
-    EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
-    EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
-    EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
-    EXPECT_EQ("Standard PS/2 Port Mouse", RecordedIn(Medium, "PS2", "DeviceDesc"));
+    for (const std::string& medium : {std::string(Medium), LayOutShare()}) {
+        SeedPc("ps2");
+        restart_.reset();
+        MessageBoxSeen box;
+        bool backEnabled = true;
+        DrivenEnd exitCode = RunSetup(" -u", [&] {
+            HWND mouse = WaitForStep(MouseTypeStep);
+            backEnabled = IsWindowEnabled(GetDlgItem(mouse, IDC_BACK)) != FALSE;
+            Click(mouse, IDC_PS2_MOUSE);
+            Click(mouse, IDOK);
+            box = DismissMessageBox();
+        }, medium + "\\SETUP.EXE");
+        EXPECT_EQ(EndedWith(0), exitCode) << medium;
+        EXPECT_FALSE(backEnabled);
+        EXPECT_EQ(Finished, box.text) << medium;
+        EXPECT_EQ("Zorva Wheel Mouse Setup Program", box.caption);
+        EXPECT_TRUE(restart_.requested());
+        EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc")) << medium;
+        // Only the driver: no files, no application entries, system.ini
+        // untouched, and the record lies beside the program, on the share too.
+        EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
+        EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
+        EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
+        EXPECT_EQ("Standard PS/2 Port Mouse", RecordedIn(medium, "PS2", "DeviceDesc")) << medium;
+    }
 }
 
 TEST_F(EndToEnd, CancelOnEachPageLeavesThePcAsItWas)
@@ -726,6 +745,111 @@ TEST_F(EndToEnd, UnattendedSwitchesASkippedFileAndAMissingDisk)
     EXPECT_TRUE(Logged(LogLines(), "message: Please insert 'Zorva Wheel Mouse Disk 2' into your disk drive ! [Cancel]"))
         << ReadTextFile(Log);
     EXPECT_EQ("Standard PS/2 Port Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+}
+
+namespace {
+
+// What an installation leaves, for comparing two: the files and folders
+// under C: that it can reach (all but the media and the test's own) with
+// their bytes, and the registry keys it writes. A shortcut holds the times
+// of its target as it found them when it was made: it is taken as the shell
+// reads it, and the record's time and sum of its bytes are left out.
+Snapshot Installation(const std::vector<std::string>& media)
+{
+    Snapshot shot;
+    std::vector<std::string> skipped = media;
+    skipped.push_back("C:\\test");
+    AddFiles(shot, "C:", skipped, FileView::Bytes, false);
+    for (const std::string& folder : {std::string("C:\\windows"), std::string("C:\\Program Files"), ProgramsFolder()})
+        AddFiles(shot, folder, skipped);
+    for (const char* key : {"Enum", "System\\CurrentControlSet\\Services\\Class\\Mouse", "SOFTWARE\\Classes\\CLSID",
+                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"})
+        AddRegistryTree(shot, HKEY_LOCAL_MACHINE, key);
+    for (auto& [path, value] : shot) {
+        if (path.size() < 4 || lstrcmpiA(path.c_str() + path.size() - 4, ".lnk") != 0) continue;
+        Shortcut link = ReadShortcut(path);
+        value = link.target + " in " + link.workingDirectory + ", icon " + link.iconFile + std::to_string(link.icon);
+    }
+    auto record = shot.find(std::string(Installed) + "\\SETUP.REC");
+    if (record != shot.end())
+        record->second = std::regex_replace(record->second, std::regex("(\\.lnk=[a-z]+,[0-9]+),[0-9A-F]{16},[0-9A-F]{8}"),
+                                            "$1,<made>");
+    return shot;
+}
+
+}  // namespace
+
+// The medium on a file server, in the wizard and unattended, and one whose
+// deepest file lies as deep as Windows allows a path to go, install exactly
+// what the medium on a drive installs. The PC is put back between them.
+TEST_F(EndToEnd, AMediumOnAShareOrAsDeepAsAPathGoesInstallsWhatADriveMediumInstalls)
+{
+    CoInitialize(nullptr);
+    const std::string share = LayOutShare();
+    // The medium's longest path below it (SYSTEM\QXMOUSE.DR_ in the sample's)
+    // ends at the longest path Windows allows, MAX_PATH - 1 characters.
+    Snapshot files;
+    AddFiles(files, Medium, {});
+    size_t longest = 0;
+    for (const auto& file : files) longest = std::max(longest, file.first.size() - std::strlen(Medium));
+    std::string deep = "C:\\deep\\" + std::string(150, 'd');
+    CreateDirectoryA("C:\\deep", nullptr);
+    CreateDirectoryA(deep.c_str(), nullptr);
+    deep += "\\" + std::string(MAX_PATH - 1 - longest - deep.size() - 1, 'e');
+    CopyTree(Medium, deep);
+    ASSERT_EQ(MAX_PATH - 1 - longest, deep.size());
+
+    const struct {
+        std::string medium;
+        const char* arguments;
+    } cases[] = {{Medium, ""}, {share, ""}, {share, " /S"}, {deep, " /S"}};
+    SeedPc("ps2");
+    const Snapshot before = Installation({Medium, "C:\\deep"});
+    Snapshot drive;
+    for (const auto& c : cases) {
+        std::string windows;
+        auto robot = *c.arguments ? WatchForWindows(windows) : ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER);
+        EXPECT_EQ(EndedWith(0), RunSetup(c.arguments, robot, c.medium + "\\SETUP.EXE")) << c.medium << c.arguments;
+        EXPECT_EQ("", windows) << c.medium;
+        Snapshot installed = Installation({Medium, "C:\\deep"});
+        if (drive.empty()) {
+            ExpectPs2InstalledRestartLater();
+            drive = installed;
+        }
+        EXPECT_EQ("", Differences(drive, installed)) << c.medium << c.arguments;
+        RestoreSnapshot(before, installed);
+        ASSERT_EQ("", Differences(before, Installation({Medium, "C:\\deep"}))) << "the PC put back";
+    }
+    CoUninitialize();
+}
+
+// Without its script a medium installs nothing, in any run: SETUP.INF
+// missing, or held open by another program so that it cannot be read.
+TEST_F(EndToEnd, AMediumWithoutItsScriptIsRefusedAndNothingChanges)
+{
+    const std::string script = std::string(Medium) + "\\SETUP.INF", kept = "C:\\SETUP.INF";
+    ASSERT_TRUE(MoveFileA(script.c_str(), kept.c_str()));
+    const struct {
+        const char* arguments;
+        bool held;  // the script is there, held open without sharing
+    } cases[] = {{"", false}, {" -u", false}, {"", true}};
+    for (const auto& c : cases) {
+        SeedPc("ps2");
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.held) {
+            CopyFileA(kept.c_str(), script.c_str(), FALSE);
+            held = CreateFileA(script.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        }
+        MessageBoxSeen box;
+        EXPECT_EQ(EndedWith(0), RunSetup(c.arguments, [&] { box = DismissMessageBox(); })) << c.arguments;
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        DeleteFileA(script.c_str());
+        EXPECT_EQ("SETUP.INF Reading error !", box.text) << c.arguments << c.held;
+        EXPECT_EQ("Zorva Setup Program", box.caption);
+        EXPECT_EQ(nullptr, box.owner);
+        ExpectNothingChanged();
+        EXPECT_EQ("<none>", RecordedIn(Medium, "PS2", "DeviceDesc")) << "nothing recorded beside the program";
+    }
 }
 
 // How a driven program ended is told apart, so a test never reports a

@@ -35,6 +35,7 @@
 void RobotFailed(const std::string& why)
 {
     std::fprintf(stderr, "autopilot: %s\n", why.c_str());
+    EndDrivenProgram();
     ExitProcess(1);
 }
 
