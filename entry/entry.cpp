@@ -1,13 +1,15 @@
 // The program's entry: the run modes (the wizard, the driver-only run and
-// the unattended installation) and the page sequence of the wizard.
+// the unattended installation) and the walk through the wizard's pages.
 #include <windows.h>
 
 #include "install/setup_script.h"
 #include "shell/switches.h"
+#include "entry/wizard_pages.h"
 #include "install/copy_engine.h"
 #include "pages/pages.h"
 #include "shell/backdrop.h"
 #include "shell/globals.h"
+#include "shell/handles.h"
 #include "shell/page_runner.h"
 #include "shell/self_check.h"
 #include "shell/services.h"
@@ -20,12 +22,14 @@
 
 namespace {
 
+// A medium whose SETUP.INF is missing or cannot be opened is refused as a
+// script the loader refuses: the loader would run on its defaults, and
+// register the driver with empty names.
 bool LoadScriptOrTellUser()
 {
     ReadWindowsDirectory();
-    // The wizard runs without a script, on its defaults, as it always has;
-    // nobody sees the unattended run, which refuses to.
-    if (LoadSetupScript() && !(Unattended && GetFileAttributesA(SetupScriptPath()) == INVALID_FILE_ATTRIBUTES))
+    if (LoadSetupScript() && FileHandle(CreateFileA(SetupScriptPath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)))
         return true;
     Tell(nullptr, LoadText(IDS_READ_ERROR), MessageCaption, MB_OK | MB_ICONEXCLAMATION);
     return false;
@@ -87,7 +91,7 @@ int RunDriverOnly()
 {
     if (!LoadScriptOrTellUser() || !TakeUpLeftRunOrTellUser()) return 0;
     MouseBackEnabled = 0;
-    if (RunPage("SETUP_SELMOUSE", MouseTypePageProc, IDD_SELMOUSE) == PageCancel) return 0;
+    if (RunWizardPage(MouseTypeStep) == PageCancel) return 0;
     // The registration refers to the directory the program was started from.
     InstallDir.assign(SetupDir);
     UpdateRegistry(0);
@@ -117,7 +121,7 @@ int CompleteInstallation()
 {
     SwitchSystemIni();
     EndInstallation();
-    RunPage("SETUP_END", FinishPageProc, IDD_FINISH);
+    RunWizardPage(FinishStep);
     FreeInstallList();
     DestroyWindow(BackdropWindow);
     BackdropWindow = nullptr;
@@ -164,47 +168,27 @@ int RunUnattended(const Switches& switches)
     return code;
 }
 
-enum class Page { Welcome, MouseType, Directory, Install };
-
+// The pages before the copy, one after another from the table: Back goes to
+// the page before (the first has none, and takes Back as Next), Cancel ends
+// the run. There is no way back once the copy has begun.
 int RunFullInstall()
 {
     if (!Windows9xOrTellUser()) return 0;
     if (!LoadScriptOrTellUser() || !TakeUpLeftRunOrTellUser()) return Release();
     if (!CreateBackdrop()) return Release();
 
-    Page page = Page::Welcome;
-    for (;;) {
-        switch (page) {
-        case Page::Welcome:
-            if (RunPage("SETUP_BEGIN", WelcomePageProc, IDD_WELCOME) == PageCancel) return Release();
-            page = Page::MouseType;
-            break;
-        case Page::MouseType: {
-            int16_t result = RunPage("SETUP_SELMOUSE", MouseTypePageProc, IDD_SELMOUSE);
-            if (result == PageCancel) return Release();
-            page = result == PageBack ? Page::Welcome : Page::Directory;
-            break;
-        }
-        case Page::Directory: {
-            int16_t result = RunPage("SETUP_SELDIR", DirectoryPageProc, IDD_SELDIR);
-            if (result == PageCancel) return Release();
-            if (result == PageBack) {
-                page = Page::MouseType;
-                break;
-            }
-            CloseCompanionApplication();
-            page = Page::Install;
-            break;
-        }
-        case Page::Install:
-            // There is no way back once the copy has begun.
-            if (RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL) == PageCancel) {
-                RollBackAndTell(BackdropWindow);
-                return Release();
-            }
-            return CompleteInstallation();
-        }
+    for (int step = WelcomeStep; step < InstallStep;) {
+        int16_t result = RunWizardPage(step);
+        if (result == PageCancel) return Release();
+        if (result == PageBack && step > WelcomeStep) --step;
+        else if (++step == InstallStep) CloseCompanionApplication();
     }
+    // There is no way back once the copy has begun.
+    if (RunWizardPage(InstallStep) == PageCancel) {
+        RollBackAndTell(BackdropWindow);
+        return Release();
+    }
+    return CompleteInstallation();
 }
 
 }  // namespace

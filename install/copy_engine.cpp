@@ -433,7 +433,7 @@ void ListSkippedFiles(HWND page)
 // looks again, Cancel abandons the installation. False when abandoned.
 bool AskForDisk(HWND page, int disk)
 {
-    FixedText<256> source;
+    FixedText<MAX_PATH> source;
     int entry = 1;
     while (entry <= Disks[disk - 1].FileCount && EntryOf(disk, entry).SourceName.empty()) ++entry;
     if (entry > Disks[disk - 1].FileCount || !BuildSourcePath(source, disk, entry)) return true;
@@ -467,7 +467,8 @@ void CopyOneFile(Display& display, int disk, int entry)
         ShowFileStatus(display, file);
     }
 
-    FixedText<256> source, destination;
+    FixedText<MAX_PATH> source;
+    FixedText<256> destination;
     bool sourceFits = BuildSourcePath(source, disk, entry);
     Expected.clear();
     if (sourceFits) ExpectChecksum(source);
@@ -496,7 +497,7 @@ void CopyOneFile(Display& display, int disk, int entry)
 
 }  // namespace
 
-bool BuildSourcePath(FixedText<256>& path, int disk, int entry)
+bool BuildSourcePath(FixedText<MAX_PATH>& path, int disk, int entry)
 {
     const FileEntry& file = EntryOf(disk, entry);
     return path.assignWhole(SetupDir) && path.appendWhole("\\") && path.appendWhole(file.SourceDir) &&

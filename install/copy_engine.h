@@ -31,8 +31,9 @@ void CopyAllFiles(HWND page);
 // The two paths of entry n (from 1) of disk d (from 1), each part joined by
 // one backslash: SetupDir, SourceDir, SourceName; and InstallDir (unless the
 // entry is absolute), DestDir, DestName. False when the path does not fit:
-// the file is then reported, never cut.
-bool BuildSourcePath(FixedText<256>& path, int disk, int entry);
+// the file is then reported, never cut. A source may be as long as Windows
+// allows a path: the medium may lie deep in a share.
+bool BuildSourcePath(FixedText<MAX_PATH>& path, int disk, int entry);
 bool BuildDestPath(FixedText<256>& path, int disk, int entry);
 
 // The key of a file's line in the script's [Checksums]: its path on the

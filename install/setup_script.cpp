@@ -9,7 +9,7 @@
 
 namespace {
 
-FixedText<256> ScriptPath;  // SetupDir + "\SETUP.INF"
+FixedText<MAX_PATH> ScriptPath;  // SetupDir + "\SETUP.INF"
 
 // A text value of SETUP.INF, cut to 255 characters as the model reads it.
 void ReadText(const char* section, const char* key, const char* def, FixedText<256>& out)
@@ -38,24 +38,21 @@ int ReadInt(StringId section, const char* key, int def)
     return static_cast<int>(GetPrivateProfileIntA(LoadText(section), key, def, ScriptPath));
 }
 
-// SetupDir and the script's path. The path is kept even when the program's
-// own path is too long for SetupDir, so a refusal still has the product name
-// for its caption. anyLength: the uninstaller's, whose folder may be as long
-// as the Directory page allows.
-bool LoadSetupDir(bool anyLength)
+// SetupDir and the script's path, from a program anywhere: on a drive or a
+// share, as deep as Windows allows a path to go, as long as the script's
+// path is a path Windows allows too. The directory ends at the program's
+// last backslash after the first character.
+bool LoadSetupDir()
 {
     ScriptPath.clear();
-    char path[MAX_PATH + 1];
-    DWORD length = GetModuleFileNameA(Instance, path, sizeof path);
-    if (length == 0 || length >= sizeof path) return false;
-    for (DWORD i = length - 1; i >= 1; --i) {
-        if (path[i] == '\\') {
-            path[i] = '\0';
-            break;
-        }
-    }
+    FixedText<MAX_PATH> path;
+    if (!ReadProgramPath(path)) return false;
+    char* end = nullptr;
+    for (char* p = CharNextA(path.data()); *p != '\0'; p = CharNextA(p))
+        if (*p == '\\') end = p;
+    if (end != nullptr) *end = '\0';
     if (!ScriptPath.assignWhole(path) || !ScriptPath.appendWhole("\\SETUP.INF")) ScriptPath.clear();
-    return (anyLength || length <= MaxShortPath) && !ScriptPath.empty() && SetupDir.assignWhole(path);
+    return !ScriptPath.empty() && SetupDir.assignWhole(path);
 }
 
 // ProductName, a blank and "Setup Program": the caption of every message box.
@@ -190,10 +187,10 @@ void ReadStartupTexts()
     ReadField(IDS_STARTUP, IDS_SERIAL_NAME, "", SerialName);
 }
 
-bool LoadScript(bool anyLength)
+bool LoadScript()
 {
     MessageCaption.clear();
-    if (!LoadSetupDir(anyLength)) return false;
+    if (!LoadSetupDir()) return false;
     if (WindowsDir.empty() || WindowsDir.size() > MaxShortPath) return false;
     if (!SetInstallDir()) return false;
     ReadField(IDS_MAIN, IDS_GROUP_NAME, "ZORVA.GRP", GroupName);
@@ -226,14 +223,14 @@ const char* SetupScriptPath()
 
 int LoadInstalledScript()
 {
-    if (!LoadScript(true)) return 0;
+    if (!LoadScript()) return 0;
     InstallDir.assign(SetupDir);
     return 1;
 }
 
 int LoadSetupScript()
 {
-    if (LoadScript(false)) return 1;
+    if (LoadScript()) return 1;
     // The refusal is told in a box whose caption is MessageCaption; a script
     // refused before its product name was read (a destination that does not
     // fit) would otherwise give that box an empty title.

@@ -27,7 +27,7 @@ extern FixedText<8> MouseTypeName;      // "PS2" or "Serial", chosen by the driv
 extern FixedText<ProductNameSize> ProductName;
 extern FixedText<256> MessageCaption;   // ProductName, a blank and "Setup Program"
 extern FixedText<256> WindowsDir;       // at most 79 characters
-extern FixedText<256> SetupDir;         // the program's directory, at most 79 characters, no closing "\"
+extern FixedText<256> SetupDir;         // the program's directory, no closing "\"; its SETUP.INF fits MAX_PATH
 extern FixedText<256> InstallDir;       // destination directory, preset from DefaultPath
 extern int32_t InstallDirCreated;       // 1 when the Directory page created InstallDir
 extern FixedText<GroupNameSize> GroupName;

@@ -14,9 +14,9 @@ bool ProgramFileIntact()
     // The whole file at once: both programs are far smaller than this, and a
     // zero-filled block costs no room in the program file.
     static unsigned char image[0x18000];
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path), size = 0;
-    if (length == 0 || length >= sizeof path) return true;  // nothing to read it by
+    FixedText<MAX_PATH> path;
+    DWORD size = 0;
+    if (!ReadProgramPath(path)) return true;  // nothing to read it by
     FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return true;  // unreadable is not damaged: the run goes on

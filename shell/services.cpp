@@ -1,8 +1,8 @@
 #include "shell/services.h"
-#include "shell/setup_log.h"
 
 #include "shell/globals.h"
 #include "shell/handles.h"
+#include "shell/setup_log.h"
 
 const char* LoadText(StringId id)
 {
@@ -19,6 +19,19 @@ void ShowNotCompleted(HWND owner)
     FixedText<256> text;
     text.assign(ProductName).append(LoadText(IDS_NOT_COMPLETED));
     Tell(owner, text, MessageCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool ReadProgramPath(FixedText<MAX_PATH>& path)
+{
+    char module[MAX_PATH + 1];
+    DWORD length = GetModuleFileNameA(Instance, module, sizeof module);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const char* start = module;
+    if (module[0] == 'U' && module[1] == 'N' && module[2] == 'C' && module[3] == '\\') {
+        module[2] = '\\';  // "UNC\server" becomes "\\server"
+        start = module + 2;
+    }
+    return path.assignWhole(start);
 }
 
 int DirectoryExists(const char* path)
@@ -68,13 +81,6 @@ bool SamePath(const char* a, const char* b)
     if (GetShortPathNameA(fullA, shortA, sizeof shortA) == 0 || GetShortPathNameA(fullB, shortB, sizeof shortB) == 0)
         return false;
     return lstrcmpiA(shortA, shortB) == 0;
-}
-
-void FormatInto(char* out, std::size_t size, const char* format, va_list args)
-{
-    char wide[1025];  // wvsprintfA writes at most 1024 characters and the terminator
-    wvsprintfA(wide, format, args);
-    lstrcpynA(out, wide, static_cast<int>(size));
 }
 
 bool FileInUse(const char* path)

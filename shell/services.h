@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdint>
 
 #include "resource.h"
 #include "shell/fixed_text.h"
+#include "shell/format_text.h"
 
 using StringId = uint16_t;
 
@@ -23,6 +23,14 @@ void ShowNotCompleted(HWND owner);
 // WindowsDir from GetWindowsDirectoryA with the limit of 80: a longer
 // directory leaves it empty, which the script loader refuses.
 void ReadWindowsDirectory();
+
+// The program's own file as a full path, false when it cannot be read or
+// is longer than Windows allows (MAX_PATH - 1). Windows names a program
+// started from a share "\\server\share\dir\SETUP.EXE"; Wine names it
+// "UNC\server\share\dir\SETUP.EXE" (its NT path without the "\??\"),
+// which would read as a folder below the current one, so that form is
+// given as Windows gives it.
+bool ReadProgramPath(FixedText<MAX_PATH>& path);
 
 // 1 when path names an existing directory, else 0 (a file gives 0).
 int DirectoryExists(const char* path);
@@ -41,19 +49,5 @@ bool FileInUse(const char* path);
 // success, 0 when n is negative or the memory is not available.
 int AllocInstallList(int16_t n);
 void FreeInstallList();
-
-// wvsprintfA into size bytes at out, cut to size - 1 characters.
-void FormatInto(char* out, std::size_t size, const char* format, va_list args);
-
-// wvsprintfA into a fixed text, cut to its width. The format is always one
-// of the program's own texts, never script or user text.
-template <std::size_t N>
-void FormatText(FixedText<N>& out, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    FormatInto(out.data(), N, format, args);
-    va_end(args);
-}
 
 #endif

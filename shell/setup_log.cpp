@@ -2,7 +2,7 @@
 
 #include <cstdarg>
 
-#include "shell/services.h"
+#include "shell/format_text.h"
 
 bool Unattended;
 

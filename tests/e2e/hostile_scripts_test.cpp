@@ -18,6 +18,7 @@
 #include "tests/support/robot.h"
 #include "tests/support/snapshot.h"
 #include "tests/support/test_env.h"
+#include "tests/support/wizard.h"
 
 namespace {
 
@@ -85,13 +86,13 @@ SetupRun RunSetup()
         HWND box = nullptr, welcome = nullptr;
         WaitUntil([&] {
             box = LookForWindow("#32770");
-            welcome = LookForWindow("SETUP_BEGIN");
+            welcome = LookForWindow(WizardPages[WelcomeStep].className);
             return box != nullptr || welcome != nullptr || !DrivenProgramRunning();
         }, 150000);
         if (box != nullptr) {
             run.refusal = DismissMessageBox();
         } else if (welcome != nullptr) {
-            Click(WaitForPage("SETUP_BEGIN"), IDCANCEL);
+            Click(WaitForStep(WelcomeStep), IDCANCEL);
             run.welcome = true;
             run.notice = DismissMessageBox();
         }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "tests/support/registry.h"
 #include "tests/support/robot.h"
 #include "tests/support/shell_link.h"
+#include "tests/support/snapshot.h"
 #include "tests/support/test_env.h"
 #include "tests/support/wizard.h"
 #include "tools/win98pc/floppy_drive.h"
@@ -77,6 +79,19 @@ protected:
     {
         ASSERT_EQ(0u, RunProgram("\"" + WindowsPathOf(WIN98PC_EXE_UNIX_PATH) + "\" " + mouse));
         iniBefore_ = ReadTextFile(WindowsDirectory() + "\\system.ini");
+    }
+
+    // A copy of the sample medium on the share \\FILESRV\DRIVERS: Wine keeps
+    // a share \\SERVER\SHARE in the prefix's folder dosdevices/unc/SERVER/SHARE.
+    static std::string LayOutShare()
+    {
+        char prefix[1024] = "";
+        GetEnvironmentVariableA("SETUP_TEST_PREFIX", prefix, sizeof prefix);
+        std::string unc = WindowsPathOf(std::string(prefix) + "/dosdevices/unc");
+        for (const char* level : {"", "\\FILESRV", "\\FILESRV\\DRIVERS"}) CreateDirectoryA((unc + level).c_str(), nullptr);
+        const std::string share = "\\\\FILESRV\\DRIVERS\\MOUSE";
+        CopyTree(Medium, share);
+        return share;
     }
 
     // Starts SETUP.EXE and lets the robot work until the program ends.
@@ -225,55 +240,52 @@ TEST_F(EndToEnd, FullSerialInstallationRestartNow)
 
 TEST_F(EndToEnd, DriverOnlyRunRegistersTheDriverAndRestarts)
 {
-    SeedPc("ps2");
-    MessageBoxSeen box;
-    bool backEnabled = true;
-    DrivenEnd exitCode = RunSetup(" -u", [&] {
-        HWND mouse = WaitForPage("SETUP_SELMOUSE");
-        backEnabled = IsWindowEnabled(GetDlgItem(mouse, IDC_BACK)) != FALSE;
-        Click(mouse, IDC_PS2_MOUSE);
-        Click(mouse, IDOK);
-        box = DismissMessageBox();
-    });
-    EXPECT_EQ(EndedWith(0), exitCode);
-    EXPECT_FALSE(backEnabled);
-    EXPECT_EQ(Finished, box.text);
-    EXPECT_EQ("Zorva Wheel Mouse Setup Program", box.caption);
-    EXPECT_TRUE(restart_.requested());
-    EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
-    // Only the driver: no files, no application entries, system.ini untouched,
-    // and the record lies beside the program.
-    EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
-    EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
-    EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
-    EXPECT_EQ("Standard PS/2 Port Mouse", RecordedIn(Medium, "PS2", "DeviceDesc"));
+    for (const std::string& medium : {std::string(Medium), LayOutShare()}) {
+        SeedPc("ps2");
+        restart_.reset();
+        MessageBoxSeen box;
+        bool backEnabled = true;
+        DrivenEnd exitCode = RunSetup(" -u", [&] {
+            HWND mouse = WaitForStep(MouseTypeStep);
+            backEnabled = IsWindowEnabled(GetDlgItem(mouse, IDC_BACK)) != FALSE;
+            Click(mouse, IDC_PS2_MOUSE);
+            Click(mouse, IDOK);
+            box = DismissMessageBox();
+        }, medium + "\\SETUP.EXE");
+        EXPECT_EQ(EndedWith(0), exitCode) << medium;
+        EXPECT_FALSE(backEnabled);
+        EXPECT_EQ(Finished, box.text) << medium;
+        EXPECT_EQ("Zorva Wheel Mouse Setup Program", box.caption);
+        EXPECT_TRUE(restart_.requested());
+        EXPECT_EQ("Zorva PS/2 Wheel Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc")) << medium;
+        // Only the driver: no files, no application entries, system.ini
+        // untouched, and the record lies beside the program, on the share too.
+        EXPECT_FALSE(FileExists(std::string(Installed) + "\\QXMAIN.EXE"));
+        EXPECT_EQ("<absent>", TextOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Rollvane"));
+        EXPECT_EQ(iniBefore_, ReadTextFile(WindowsDirectory() + "\\system.ini"));
+        EXPECT_EQ("Standard PS/2 Port Mouse", RecordedIn(medium, "PS2", "DeviceDesc")) << medium;
+    }
 }
 
 TEST_F(EndToEnd, CancelOnEachPageLeavesThePcAsItWas)
 {
     struct {
-        const char* page;
+        int step;  // of the wizard's table, cancelled there after Next on each page before it
         const char* arguments;
-    } cases[] = {
-        {"SETUP_BEGIN", ""}, {"SETUP_SELMOUSE", ""}, {"SETUP_SELDIR", ""}, {"SETUP_SELMOUSE", " -u"}};
+    } cases[] = {{WelcomeStep, ""}, {MouseTypeStep, ""}, {DirectoryStep, ""}, {MouseTypeStep, " -u"}};
     for (const auto& c : cases) {
         SeedPc("ps2");
         MessageBoxSeen notice;
         DrivenEnd exitCode = RunSetup(c.arguments, [&] {
-            const char* pages[] = {"SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR"};
-            for (const char* page : pages) {
-                if (*c.arguments && page != std::string("SETUP_SELMOUSE")) continue;
-                HWND window = WaitForPage(page);
-                if (page == std::string(c.page)) {
-                    Click(window, IDCANCEL);
-                    notice = DismissMessageBox();
-                    return;
-                }
-                Click(window, IDOK);
-            }
+            // The driver-only run shows the Mouse-type page alone.
+            for (int step = *c.arguments ? MouseTypeStep : WelcomeStep; step < c.step; ++step)
+                Click(WaitForStep(step), IDOK);
+            Click(WaitForStep(c.step), IDCANCEL);
+            notice = DismissMessageBox();
         });
-        EXPECT_EQ(EndedWith(0), exitCode) << c.page << c.arguments;
-        EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text) << c.page << c.arguments;
+        const char* page = WizardPages[c.step].className;
+        EXPECT_EQ(EndedWith(0), exitCode) << page << c.arguments;
+        EXPECT_EQ("Zorva Wheel Mouse installation is not completed !", notice.text) << page << c.arguments;
         ExpectNothingChanged();
     }
 }
@@ -311,7 +323,7 @@ TEST_F(EndToEnd, CancelOnTheInstallPageStopsTheCopyAndRegistersNothing)
         PageThroughToTheCopy();
         // A busy machine starts the page late. It shows itself before its
         // button is made: the click waits for the button.
-        Click(WaitForWindow("SETUP_INSTALL", nullptr, 60000), IDOK);  // its only button, "Cancel"
+        Click(WaitForWindow(WizardPages[InstallStep].className, nullptr, 60000), IDOK);  // its only button, "Cancel"
         notice = DismissMessageBox(60000);
     });
     EXPECT_EQ(EndedWith(0), exitCode);
@@ -551,12 +563,10 @@ namespace {
 std::function<void()> WatchForWindows(std::string& seen)
 {
     return [&seen] {
-        const char* classes[] = {"SetupMain", "#32770", "SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR",
-                                 "SETUP_INSTALL", "SETUP_END"};
-        for (; DrivenProgramRunning(); Sleep(20))
-            for (const char* name : classes)
-                if (LookForWindow(name) != nullptr && seen.find(name) == std::string::npos)
-                    seen += std::string(name) + " ";
+        for (; DrivenProgramRunning(); Sleep(20)) {
+            const char* name = SetupWindowShown();
+            if (name != nullptr && seen.find(name) == std::string::npos) seen += std::string(name) + " ";
+        }
     };
 }
 
@@ -597,10 +607,10 @@ TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
         return WaitUntil([&] { return IsDlgButtonChecked(page, id) == BST_CHECKED; }, 10000);
     };
     EXPECT_EQ(EndedWith(0), RunSetup(" /LOG=C:\\setup.log", [&] {
-        HWND welcome = WaitForPage("SETUP_BEGIN");
+        HWND welcome = WaitForStep(WelcomeStep);
         expect(focusIs(welcome, IDOK), "Next has the focus on Welcome");
         Type(welcome, VK_RETURN);
-        HWND mouse = WaitForPage("SETUP_SELMOUSE");
+        HWND mouse = WaitForStep(MouseTypeStep);
         Type(mouse, VK_TAB);
         Type(mouse, VK_TAB);
         expect(focusIs(mouse, IDC_PS2_MOUSE), "Tab reaches the chosen mouse");
@@ -609,14 +619,14 @@ TEST_F(EndToEnd, AFullInstallationByKeyboardAlone)
         Type(mouse, VK_DOWN);
         expect(checked(mouse, IDC_PS2_MOUSE), "Down chooses PS/2 again");
         Type(mouse, VK_RETURN);
-        HWND directory = WaitForPage("SETUP_SELDIR");
+        HWND directory = WaitForStep(DirectoryStep);
         Type(directory, 'R', true);
         HWND browse = WaitForWindow("#32770", nullptr);
         expect(browse != nullptr && Settled(browse), "Alt+R opens Browse");
         if (browse != nullptr) Type(browse, VK_ESCAPE);
         expect(browse != nullptr && WaitForGone(browse), "Esc closes Browse");
         Type(directory, VK_RETURN);
-        HWND finish = WaitForPage("SETUP_END", 60000);
+        HWND finish = WaitForStep(FinishStep, 60000);
         Type(finish, VK_TAB);
         expect(focusIs(finish, IDC_RESTART_NOW), "Tab reaches the restart choice");
         Type(finish, VK_DOWN);
@@ -750,6 +760,111 @@ TEST_F(EndToEnd, UnattendedSwitchesASkippedFileAndAMissingDisk)
     EXPECT_TRUE(Logged(LogLines(), "message: Please insert 'Zorva Wheel Mouse Disk 2' into your disk drive ! [Cancel]"))
         << ReadTextFile(Log);
     EXPECT_EQ("Standard PS/2 Port Mouse", TextOf(HKEY_LOCAL_MACHINE, Ps2Device, "DeviceDesc"));
+}
+
+namespace {
+
+// What an installation leaves, for comparing two: the files and folders
+// under C: that it can reach (all but the media and the test's own) with
+// their bytes, and the registry keys it writes. A shortcut holds the times
+// of its target as it found them when it was made: it is taken as the shell
+// reads it, and the record's time and sum of its bytes are left out.
+Snapshot Installation(const std::vector<std::string>& media)
+{
+    Snapshot shot;
+    std::vector<std::string> skipped = media;
+    skipped.push_back("C:\\test");
+    AddFiles(shot, "C:", skipped, FileView::Bytes, false);
+    for (const std::string& folder : {std::string("C:\\windows"), std::string("C:\\Program Files"), ProgramsFolder()})
+        AddFiles(shot, folder, skipped);
+    for (const char* key : {"Enum", "System\\CurrentControlSet\\Services\\Class\\Mouse", "SOFTWARE\\Classes\\CLSID",
+                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"})
+        AddRegistryTree(shot, HKEY_LOCAL_MACHINE, key);
+    for (auto& [path, value] : shot) {
+        if (path.size() < 4 || lstrcmpiA(path.c_str() + path.size() - 4, ".lnk") != 0) continue;
+        Shortcut link = ReadShortcut(path);
+        value = link.target + " in " + link.workingDirectory + ", icon " + link.iconFile + std::to_string(link.icon);
+    }
+    auto record = shot.find(std::string(Installed) + "\\SETUP.REC");
+    if (record != shot.end())
+        record->second = std::regex_replace(record->second, std::regex("(\\.lnk=[a-z]+,[0-9]+),[0-9A-F]{16},[0-9A-F]{8}"),
+                                            "$1,<made>");
+    return shot;
+}
+
+}  // namespace
+
+// The medium on a file server, in the wizard and unattended, and one whose
+// deepest file lies as deep as Windows allows a path to go, install exactly
+// what the medium on a drive installs. The PC is put back between them.
+TEST_F(EndToEnd, AMediumOnAShareOrAsDeepAsAPathGoesInstallsWhatADriveMediumInstalls)
+{
+    CoInitialize(nullptr);
+    const std::string share = LayOutShare();
+    // The medium's longest path below it (SYSTEM\QXMOUSE.DR_ in the sample's)
+    // ends at the longest path Windows allows, MAX_PATH - 1 characters.
+    Snapshot files;
+    AddFiles(files, Medium, {});
+    size_t longest = 0;
+    for (const auto& file : files) longest = std::max(longest, file.first.size() - std::strlen(Medium));
+    std::string deep = "C:\\deep\\" + std::string(150, 'd');
+    CreateDirectoryA("C:\\deep", nullptr);
+    CreateDirectoryA(deep.c_str(), nullptr);
+    deep += "\\" + std::string(MAX_PATH - 1 - longest - deep.size() - 1, 'e');
+    CopyTree(Medium, deep);
+    ASSERT_EQ(MAX_PATH - 1 - longest, deep.size());
+
+    const struct {
+        std::string medium;
+        const char* arguments;
+    } cases[] = {{Medium, ""}, {share, ""}, {share, " /S"}, {deep, " /S"}};
+    SeedPc("ps2");
+    const Snapshot before = Installation({Medium, "C:\\deep"});
+    Snapshot drive;
+    for (const auto& c : cases) {
+        std::string windows;
+        auto robot = *c.arguments ? WatchForWindows(windows) : ClickThrough(IDC_PS2_MOUSE, IDC_RESTART_LATER);
+        EXPECT_EQ(EndedWith(0), RunSetup(c.arguments, robot, c.medium + "\\SETUP.EXE")) << c.medium << c.arguments;
+        EXPECT_EQ("", windows) << c.medium;
+        Snapshot installed = Installation({Medium, "C:\\deep"});
+        if (drive.empty()) {
+            ExpectPs2InstalledRestartLater();
+            drive = installed;
+        }
+        EXPECT_EQ("", Differences(drive, installed)) << c.medium << c.arguments;
+        RestoreSnapshot(before, installed);
+        ASSERT_EQ("", Differences(before, Installation({Medium, "C:\\deep"}))) << "the PC put back";
+    }
+    CoUninitialize();
+}
+
+// Without its script a medium installs nothing, in any run: SETUP.INF
+// missing, or held open by another program so that it cannot be read.
+TEST_F(EndToEnd, AMediumWithoutItsScriptIsRefusedAndNothingChanges)
+{
+    const std::string script = std::string(Medium) + "\\SETUP.INF", kept = "C:\\SETUP.INF";
+    ASSERT_TRUE(MoveFileA(script.c_str(), kept.c_str()));
+    const struct {
+        const char* arguments;
+        bool held;  // the script is there, held open without sharing
+    } cases[] = {{"", false}, {" -u", false}, {"", true}};
+    for (const auto& c : cases) {
+        SeedPc("ps2");
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.held) {
+            CopyFileA(kept.c_str(), script.c_str(), FALSE);
+            held = CreateFileA(script.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        }
+        MessageBoxSeen box;
+        EXPECT_EQ(EndedWith(0), RunSetup(c.arguments, [&] { box = DismissMessageBox(); })) << c.arguments;
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        DeleteFileA(script.c_str());
+        EXPECT_EQ("SETUP.INF Reading error !", box.text) << c.arguments << c.held;
+        EXPECT_EQ("Zorva Setup Program", box.caption);
+        EXPECT_EQ(nullptr, box.owner);
+        ExpectNothingChanged();
+        EXPECT_EQ("<none>", RecordedIn(Medium, "PS2", "DeviceDesc")) << "nothing recorded beside the program";
+    }
 }
 
 // How a driven program ended is told apart, so a test never reports a

@@ -338,6 +338,11 @@ std::string DrivenEnd::text() const
     }
 }
 
+void EndDrivenProgram()
+{
+    if (DrivenProcess != nullptr) TerminateProcess(DrivenProcess, 999);
+}
+
 std::ostream& operator<<(std::ostream& out, const DrivenEnd& end)
 {
     return out << end.text();

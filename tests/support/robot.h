@@ -154,4 +154,8 @@ DrivenEnd RunDriven(std::string command, const std::function<void()>& robotWork,
 // follows the program as long as it lasts stops when this turns false.
 bool DrivenProgramRunning();
 
+// Ends the program that RunDriven started, if one runs: a robot that cannot
+// go on ends it with itself, or it would wait in its box for ever.
+void EndDrivenProgram();
+
 #endif

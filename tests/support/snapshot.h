@@ -60,4 +60,52 @@ inline std::string Differences(const Snapshot& before, const Snapshot& after)
     return lines;
 }
 
+// Puts the PC back as before holds it, now being what it holds instead:
+// what is new goes (deepest first), what changed or went comes back (parents
+// first). A file comes back by its bytes, so only one held by them can.
+inline void RestoreSnapshot(const Snapshot& before, const Snapshot& now)
+{
+    // "HKLM\\path" is a key, "HKLM\\path \"name\"" one of its values.
+    auto registry = [](const std::string& label, HKEY& root, std::string& path, std::string& value) {
+        if (label.compare(0, 5, "HKLM\\") != 0 && label.compare(0, 5, "HKCR\\") != 0) return false;
+        root = label[2] == 'L' ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT;
+        size_t quote = label.back() == '"' ? label.find(" \"") : std::string::npos;
+        path = label.substr(5, quote == std::string::npos ? std::string::npos : quote - 5);
+        value = quote == std::string::npos ? "" : label.substr(quote + 2, label.size() - quote - 3);
+        return true;
+    };
+    HKEY root;
+    std::string path, name;
+    for (auto at = now.rbegin(); at != now.rend(); ++at) {
+        if (before.count(at->first) != 0) continue;
+        if (!registry(at->first, root, path, name)) {
+            SetFileAttributesA(at->first.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (at->second == "<folder>") RemoveDirectoryA(at->first.c_str());
+            else DeleteFileA(at->first.c_str());
+        } else if (at->second == "<key>") {
+            DeleteTree(root, path);
+        } else if (HKEY key; RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, name.c_str());
+            RegCloseKey(key);
+        }
+    }
+    for (const auto& [label, value] : before) {
+        auto at = now.find(label);
+        if (at != now.end() && at->second == value) continue;
+        if (!registry(label, root, path, name)) {
+            if (value == "<folder>") CreateDirectoryA(label.c_str(), nullptr);
+            else WriteTextFile(label, value);
+        } else if (value == "<key>") {
+            CreateKey(root, path);
+        } else if (HKEY key; RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                             nullptr) == ERROR_SUCCESS) {
+            size_t colon = value.find(':');  // "type:data"
+            RegSetValueExA(key, name.c_str(), 0, std::stoul(value.substr(0, colon)),
+                           reinterpret_cast<const BYTE*>(value.data() + colon + 1),
+                           static_cast<DWORD>(value.size() - colon - 1));
+            RegCloseKey(key);
+        }
+    }
+}
+
 #endif

@@ -1,5 +1,6 @@
 // In the tests a robot that cannot go on, or a hook that cannot be placed,
-// fails the test at once and ends its process: the program's thread would
+// fails the test at once and ends its process, and the program it drives
+// (which would wait in a box of its own for ever): the program's thread would
 // otherwise wait for a click that never lands until ctest's time limit, or
 // make the real call in the hook's stead, with nothing said. ctest runs each
 // suite (or test) in a process of its own, so only the rest of it is lost.
@@ -16,6 +17,7 @@ namespace {
 
 [[noreturn]] void EndTest()
 {
+    EndDrivenProgram();
     std::fflush(stdout);
     std::fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 3);

@@ -287,9 +287,10 @@ TEST_F(InstallPage, EveryKeywordCopiesFromItsSourceToItsDestination)
     Source("INF\\QXMOUSE.INF", "[Version]\r\n");
     Source("PLAIN.TXT", "no keyword");
 
+    FixedText<MAX_PATH> source;
+    ASSERT_TRUE(BuildSourcePath(source, 1, 6));
+    EXPECT_EQ(TestDirectory() + "\\\\PLAIN.TXT", std::string(source)) << "an empty directory leaves two backslashes";
     FixedText<256> path;
-    ASSERT_TRUE(BuildSourcePath(path, 1, 6));
-    EXPECT_EQ(TestDirectory() + "\\\\PLAIN.TXT", std::string(path)) << "an empty directory leaves two backslashes";
     ASSERT_TRUE(BuildDestPath(path, 1, 6));
     EXPECT_EQ(dest_ + "\\\\PLAIN.TXT", std::string(path));
     ASSERT_TRUE(BuildDestPath(path, 1, 4));

@@ -542,17 +542,22 @@ TEST(ScriptChild, DISABLED_ReportLoadResult)
     ExitProcess(10 + LoadSetupScript());
 }
 
-TEST(ScriptFromLongPath, ProgramPathOverSeventyNineCharactersIsRefused)
+// A program as deep as Windows allows a path to go loads its script there,
+// unless the script's path would be longer still (a name shorter than
+// SETUP.INF's): that script is refused, never looked for elsewhere.
+TEST(ScriptFromLongPath, ProgramPathsUpToTheLongestWindowsAllowsLoad)
 {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     struct {
         size_t pathLength;  // of the copied program
+        const char* name;
         DWORD expectedExit;
-    } cases[] = {{79, 11}, {80, 10}};
+    } cases[] = {{80, "\\uuuuu.exe", 11}, {MAX_PATH - 1, "\\uuuuu.exe", 11}, {MAX_PATH - 1, "\\u.exe", 10}};
     for (const auto& c : cases) {
-        std::string name = "\\u.exe";
-        std::string dir = "C:\\" + Repeat('l', c.pathLength - 3 - name.size());
+        const std::string name = c.name, outer = "C:\\" + Repeat('l', 40);
+        CreateDirectoryA(outer.c_str(), nullptr);
+        std::string dir = outer + "\\" + Repeat('m', c.pathLength - outer.size() - 1 - name.size());
         CreateDirectoryA(dir.c_str(), nullptr);
         std::string copy = dir + name;
         ASSERT_EQ(c.pathLength, copy.size());

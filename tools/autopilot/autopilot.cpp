@@ -28,12 +28,14 @@
 
 #include "resource.h"
 #include "tests/support/robot.h"
+#include "tests/support/wizard.h"
 #include "tools/autopilot/pictures.h"
 #include "tools/win98pc/floppy_drive.h"
 
 void RobotFailed(const std::string& why)
 {
     std::fprintf(stderr, "autopilot: %s\n", why.c_str());
+    EndDrivenProgram();
     ExitProcess(1);
 }
 
@@ -53,20 +55,21 @@ std::string OneLine(std::string text)
     return text;
 }
 
-const char* const Pages[] = {"SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR", "SETUP_INSTALL", "SETUP_END"};
-
-void AnswerPage(HWND page, const std::string& pageClass)
+// Each page of the wizard's table as a person answers it; a page with
+// nothing of its own here is moved on with Next.
+void AnswerPage(HWND page, int step)
 {
-    if (pageClass == "SETUP_BEGIN") {
+    switch (step) {
+    case WelcomeStep:
         std::printf("Welcome page: %s\n", OneLine(ControlText(page, IDC_PAGE_TEXT2)).c_str());
         TakePicture(page, "welcome");
-        Click(page, IDOK);
-    } else if (pageClass == "SETUP_SELMOUSE") {
+        break;
+    case MouseTypeStep:
         std::printf("Mouse-type page: choosing %s\n", Serial ? "Serial Mouse" : "PS/2 Mouse");
         Click(page, Serial ? IDC_SERIAL_MOUSE : IDC_PS2_MOUSE);
         if (!DriverOnly) TakePicture(page, "mouse-type");
-        Click(page, IDOK);
-    } else if (pageClass == "SETUP_SELDIR") {
+        break;
+    case DirectoryStep: {
         std::string directory = ControlText(page, IDC_DIRECTORY);
         std::printf("Directory page: installing into %s\n", directory.c_str());
         if (!PictureDir.empty()) {
@@ -74,16 +77,22 @@ void AnswerPage(HWND page, const std::string& pageClass)
             PictureBrowseDialog(page);
             HoldFileOfInstallation(directory);
         }
-        Click(page, IDOK);
-    } else if (pageClass == "SETUP_INSTALL") {
+        break;
+    }
+    case InstallStep:
         std::printf("Install page: copying\n");
-    } else if (pageClass == "SETUP_END") {
+        return;  // it runs by itself; its one button cancels
+    case FinishStep:
         std::printf("Finish page: %s; restart %s\n", OneLine(ControlText(page, IDC_PAGE_TEXT)).c_str(),
                     RestartNow ? "now" : "later");
         Click(page, RestartNow ? IDC_RESTART_NOW : IDC_RESTART_LATER);
         TakePicture(page, "finish");
-        Click(page, IDOK);
+        break;
+    default:
+        std::printf("Page %s: Next\n", WizardPages[step].className);
+        break;
     }
+    Click(page, IDOK);
 }
 
 // A box with Yes and No is the uninstaller's: the first asks whether to
@@ -130,7 +139,7 @@ int SwapDisk(const MessageBoxSeen& box)
 // The install page's status, printed as it changes.
 void FollowStatus(std::string& last)
 {
-    HWND page = WaitForWindow("SETUP_INSTALL", nullptr, 0);
+    HWND page = WaitForWindow(WizardPages[InstallStep].className, nullptr, 0);
     if (page == nullptr) return;
     std::string status = OneLine(ControlText(page, IDC_STATUS));
     std::string percent = ControlText(page, IDC_PERCENT);
@@ -156,10 +165,10 @@ void Drive()
             AnswerMessageBox(Disks.empty() ? ChooseButton : SwapDisk, 5000);
             continue;
         }
-        for (const char* pageClass : Pages) {
-            HWND page = WaitForWindow(pageClass, nullptr, 0);
+        for (int step = 0; step < WizardStepCount; ++step) {
+            HWND page = WaitForWindow(WizardPages[step].className, nullptr, 0);
             if (page == nullptr || handled.count(page) || !Settled(page, 5000)) continue;
-            AnswerPage(page, pageClass);
+            AnswerPage(page, step);
             handled.insert(page);
         }
         FollowStatus(status);
@@ -169,13 +178,10 @@ void Drive()
 // The unattended setup shows nothing: its first window ends the watch.
 void WatchUnattended()
 {
-    const char* const classes[] = {"SetupMain", "#32770", "SETUP_BEGIN", "SETUP_SELMOUSE", "SETUP_SELDIR",
-                                   "SETUP_INSTALL", "SETUP_END"};
     while (DrivenProgramRunning()) {
-        for (const char* windowClass : classes)
-            if (HWND window = WaitForWindow(windowClass, nullptr, 0))
-                RobotFailed(std::string("the unattended setup shows a window: ") + windowClass + " \"" +
-                            OneLine(WindowText(window)) + "\"");
+        if (const char* windowClass = SetupWindowShown())
+            RobotFailed(std::string("the unattended setup shows a window: ") + windowClass + " \"" +
+                        OneLine(WindowText(LookForWindow(windowClass))) + "\"");
         Sleep(100);
     }
 }

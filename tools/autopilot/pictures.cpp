@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "entry/wizard_pages.h"
 #include "resource.h"
 #include "tests/support/robot.h"
 
@@ -139,7 +140,7 @@ void HoldFileOfInstallation(const std::string& directory)
 
 bool PictureInstallPage(HWND box)
 {
-    HWND page = WaitForWindow("SETUP_INSTALL", nullptr, 0);
+    HWND page = WaitForWindow(WizardPages[InstallStep].className, nullptr, 0);
     if (HeldFile == INVALID_HANDLE_VALUE || GetDlgItem(box, IDRETRY) == nullptr || page == nullptr) return false;
     RECT screen, boxArea;
     GetWindowRect(GetDesktopWindow(), &screen);
