@@ -13,7 +13,7 @@ bool ProgramFileIntact()
 {
     // The whole file at once: both programs are far smaller than this, and a
     // zero-filled block costs no room in the program file.
-    static unsigned char image[0x18000];
+    static unsigned char image[0x20000];
     FixedText<MAX_PATH> path;
     DWORD size = 0;
     if (!ReadProgramPath(path)) return true;  // nothing to read it by

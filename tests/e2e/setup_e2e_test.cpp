@@ -534,6 +534,7 @@ TEST_F(EndToEnd, WithoutChecksumsTheMediumInstallsAndADamagedProgramTouchesNothi
     SeedPc("ps2");
     const std::string script = std::string(Medium) + "\\SETUP.INF";
     for (const char* name : {"SETUP.EXE", "UNINSTAL.EXE"}) {
+        SCOPED_TRACE(name);
         const std::string copy = std::string("C:\\damaged\\") + name;
         CreateDirectoryA("C:\\damaged", nullptr);
         std::string bytes = ReadTextFile(std::string(Medium) + "\\" + name);
