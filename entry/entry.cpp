@@ -205,12 +205,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 
     Switches switches;
     bool understood = ReadSwitches(commandLine, switches);
-    Unattended = switches.unattended;
-    if (!switches.log.empty()) OpenLog(switches.log);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    LogLine("%04u-%02u-%02u %02u:%02u:%02u SETUP.EXE %s", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-            now.wSecond, commandLine);
+    StartRun(switches, "SETUP.EXE", commandLine);
     int code = !ProgramFileIntactOrTellUser() ? ProgramDamaged
                : !understood                  ? BadCommandLine
                : Unattended                   ? RunUnattended(switches)

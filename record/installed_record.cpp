@@ -578,10 +578,7 @@ bool KeepOriginal(const char* path, Path& original)
         // another drive that a power cut broke off is known by its sum.
         FileFact fact;
         fact.step = FileStep::Replacing;
-        const char* comma = std::strchr(sum, ',');
-        fact.size.assign(sum);
-        fact.size.truncate(static_cast<std::size_t>(comma - sum.c_str()));
-        fact.sum.assign(comma + 1);
+        fact.takeLengthAndSum(sum);
         fact.original = original;
         if (!AddFileLine(Path().assign(full), fact, true)) return false;
         if (MoveFileA(full, original)) return true;
@@ -653,11 +650,8 @@ void NoteFile(const char* path, FileStep found, const char* original, const char
     if (sum == nullptr) return;
     FileFact fact;
     fact.step = found;
-    const char* comma = std::strchr(stamp, ',');
-    fact.size.assign(stamp);
-    fact.size.truncate(static_cast<std::size_t>(comma - stamp.c_str()));
-    fact.time.assign(comma + 1);
-    fact.sum.assign(std::strchr(sum, ',') + 1);
+    fact.takeLengthAndSum(sum);
+    fact.time.assign(std::strchr(stamp, ',') + 1);
     bool kept = original != nullptr && *original != '\0';
     if (kept && !fact.original.assignWhole(original)) return;
     // After the change: the next line ahead of one puts this on the disk too.

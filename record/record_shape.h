@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "shell/fixed_text.h"
 
 enum class Section { PS2, Serial, SystemIni, Created, Application, Files, Folders, Run, Count };
@@ -74,8 +76,15 @@ struct FileFact {
     bool ahead() const { return step == FileStep::Creating || step == FileStep::Replacing || step == FileStep::Updating; }
     // The package's: made by the installation or in the place of another's.
     bool ours() const { return found == FileStep::Created || found == FileStep::Replaced; }
-    // "size,sum" as FileSum gives them.
+    // "size,sum" as FileSum gives them, and back.
     void lengthAndSum(FixedText<32>& text) const { text.assign(size).append(",").append(sum); }
+    void takeLengthAndSum(const char* text)
+    {
+        const char* comma = std::strchr(text, ',');
+        size.assign(text);
+        size.truncate(static_cast<std::size_t>(comma - text));
+        sum.assign(comma + 1);
+    }
 };
 
 // False when value is not in one of the forms above.

@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "shell/format_text.h"
+#include "shell/switches.h"
 
 bool Unattended;
 
@@ -25,6 +26,16 @@ void CloseLog()
 {
     if (LogFile != nullptr) CloseHandle(LogFile);
     LogFile = nullptr;
+}
+
+void StartRun(const Switches& switches, const char* program, const char* commandLine)
+{
+    Unattended = switches.unattended;
+    if (!switches.log.empty()) OpenLog(switches.log);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LogLine("%04u-%02u-%02u %02u:%02u:%02u %s %s", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+            now.wSecond, program, commandLine);
 }
 
 bool LogOpen()

@@ -15,6 +15,12 @@ extern bool Unattended;
 // its own line. A path that cannot be opened leaves the log off.
 void OpenLog(const char* path);
 void CloseLog();
+
+// The start of a program's run as its switches ask: Unattended set, the log
+// opened when /LOG names one, and its first line, the time, the program and
+// its command line.
+struct Switches;
+void StartRun(const Switches& switches, const char* program, const char* commandLine);
 bool LogOpen();
 
 // One line. The format is always one of the program's own texts; its

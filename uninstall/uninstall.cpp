@@ -178,12 +178,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     // The switches of SETUP.EXE's unattended run that a removal has.
     Switches switches;
     bool understood = ReadSwitches(commandLine, switches) && switches.mouse < 0 && switches.dir.empty();
-    Unattended = switches.unattended;
-    if (!switches.log.empty()) OpenLog(switches.log);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    LogLine("%04u-%02u-%02u %02u:%02u:%02u UNINSTAL.EXE %s", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-            now.wSecond, commandLine);
+    StartRun(switches, "UNINSTAL.EXE", commandLine);
     RemovalCode code = !ProgramFileIntactOrTellUser() ? ProgramDamagedCode
                        : !understood                  ? CommandLineNotUnderstood
                                                       : Remove(switches.restart);
