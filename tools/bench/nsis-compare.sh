@@ -20,7 +20,9 @@
 # system.ini: its own work, which NSIS has no part of.
 # The runs alternate: in each round each pair runs once, in turns that swap
 # from round to round. A program that does nothing but start and end is
-# timed the same way, the floor of every figure. Each run is also cut in
+# timed the same way, the floor of every figure. The ratios are those of the
+# medians, and of the best runs (the least disturbed by the rest of the
+# machine). Each run is also cut in
 # three by the payload files' birth and change times, the same marks for
 # both installers: the start (until the first payload file is created), the
 # copy (until the last one is complete) and the rest (until the process has
@@ -202,15 +204,19 @@ median() {
     cut -d' ' -f"${2:-1}" "$times/$1" | sort -n |
         awk '{ v[NR] = $1 } END { if (v[1] == "-") print "-"; else printf "%.3f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
-ratio() { awk -v a="$(median "$1")" -v b="$(median "$2")" 'BEGIN { printf "%.2f", a / b }'; }
-medians() { echo "$(median "$1") s (start $(median "$1" 2), copy $(median "$1" 3), rest $(median "$1" 4))"; }
+best() { cut -d' ' -f1 "$times/$1" | sort -n | head -1; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+medians() { echo "$(median "$1") s (start $(median "$1" 2), copy $(median "$1" 3), rest $(median "$1" 4)), best $(best "$1") s"; }
 echo "medians of $rounds runs each (each part a median of its own); the empty program $(median empty) s"
 echo "  SETUP.EXE /S SZDD   $(medians ours-szdd)"
 echo "  NSIS /S zlib        $(medians nsis-zlib)"
 echo "  SETUP.EXE /S plain  $(medians ours-plain)"
 echo "  NSIS /S off         $(medians nsis-off)"
-echo "SZDD vs zlib:    ours/NSIS $(ratio ours-szdd nsis-zlib)x"
-echo "plain vs plain:  ours/NSIS $(ratio ours-plain nsis-off)x"
+for pair in "SZDD vs zlib:   ours-szdd nsis-zlib" "plain vs plain: ours-plain nsis-off"; do
+    read -r _ _ _ ours_name nsis_name <<<"$pair"
+    echo "${pair%%:*}: ours/NSIS $(ratio "$(median "$ours_name")" "$(median "$nsis_name")")x" \
+         "(of the best runs $(ratio "$(best "$ours_name")" "$(best "$nsis_name")")x)"
+done
 
 [ -n "$phases" ] || exit 0
 # Where our time goes: the log's lines and the flushes, timed by perf.
