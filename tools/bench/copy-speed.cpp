@@ -45,7 +45,7 @@ const char* const KindName[Kinds] = {"into an empty folder", "over the same file
 // rounds. The page's calls are counted
 // only from its first "Copying" to "Updating Registry...", so the pause's
 // message polling and the registration stay out.
-constexpr int Profiled = 31;
+constexpr int Profiled = 33;
 const char* ProfiledName[Profiled];
 LONGLONG Spent[2 * Kinds][Profiled];
 long Calls[2 * Kinds][Profiled];
@@ -138,6 +138,8 @@ void ProfileThePage()
     Profile<28>("kernel32.dll", "GetPrivateProfileStringA", GetPrivateProfileStringA);
     Profile<29>("kernel32.dll", "FindFirstFileA", FindFirstFileA);
     Profile<30>("kernel32.dll", "GetFullPathNameA", GetFullPathNameA);
+    Profile<31>("kernel32.dll", "FlushFileBuffers", FlushFileBuffers);
+    Profile<32>("kernel32.dll", "FindClose", FindClose);
 }
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)

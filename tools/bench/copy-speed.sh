@@ -35,14 +35,10 @@ trap 'rm -rf "$work"' EXIT
     tools/bench/copy-speed.cpp tests/support/import_patch.cpp "$work/setup.res.o" "$build/libsetup.a" \
     -luser32 -lgdi32 -lcomdlg32 -ladvapi32 -llz32 -lshell32 -lole32 -luuid -lkernel32 -static -o "$work/copy-speed.exe"
 
-# 300 files of text lines drawn from a hundred random ones (compressible
-# about as program files are), about 31 MB in all; the SZDD payload is the
-# same files compressed.
-mkdir -p "$work/plain" "$work/szdd"
-head -c 5700 /dev/urandom | base64 -w 56 > "$work/lines"
-shuf -r -n 560000 "$work/lines" > "$work/pool"
-(cd "$work/plain" && split -n 300 -a 3 -d --additional-suffix=.DAT "$work/pool" F)
-rm "$work/pool"
+# 300 files, about 31 MB in all (tools/bench/make-payload.sh); the SZDD
+# payload is the same files compressed.
+mkdir -p "$work/szdd"
+tools/bench/make-payload.sh "$work/plain"
 for file in "$work/plain"/*; do
     "$build/host-tools/szdd" "$file" "$work/szdd/$(basename "$file")"
 done
