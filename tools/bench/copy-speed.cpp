@@ -21,6 +21,7 @@
 
 #include "install/setup_script.h"
 #include "pages/pages.h"
+#include "record/installed_record.h"
 #include "resource.h"
 #include "shell/crc32.h"
 #include "shell/globals.h"
@@ -182,8 +183,13 @@ double InstallPage(int run)
 {
     ProfiledRun = run;
     Started = false;
+    // A run of its own, as the Directory page begins one: the record is
+    // written ahead into its journal, and settled once the page is done.
+    BeginRun();
     RunPage("SETUP_INSTALL", InstallPageProc, IDD_INSTALL);
     ProfilingSide = -1;
+    EndRun(true);
+    SettleRecord();
     return Seconds(CopyStart, CopyEnd);
 }
 
