@@ -50,6 +50,10 @@ bool SourceDamaged = false;
 // profile functions costs as much as copying a small file.
 char* Checksums = nullptr;
 
+// The entries of the disk in progress whose new file the record has ahead
+// already (NoteDiskAhead), one byte each; null when none has.
+char* NotedAhead = nullptr;
+
 // Attributes a replaced file takes over from the old one.
 constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
@@ -264,11 +268,11 @@ bool AlreadyHolds(const char* destination)
 // The source expanded under a name no file has: the record has the file
 // first, and an incomplete file goes again. The uninstaller, and a later
 // run that finds this one stopped, take back the file the record names.
-FileFailure ExpandAsNew(const char* destination, FileStep found, const char* original)
+FileFailure ExpandAsNew(const char* destination, FileStep found, const char* original, bool notedAhead = false)
 {
     bool complete;
     {
-        if (!NoteCreating(destination)) return FileFailure::DestinationUnwritable;
+        if (!notedAhead && !NoteCreating(destination)) return FileFailure::DestinationUnwritable;
         FileHandle file = CreateNewFile(destination);
         if (!file) return FileFailure::DestinationUnwritable;  // no such folder, a full or locked disk
         complete = ExpandInto(file);
@@ -358,7 +362,7 @@ FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
 // Where no file has the destination's name there is nothing to keep safe:
 // the source is expanded under that name at once. This spares the move,
 // which costs about as much as expanding a file of 30 kB.
-FileFailure ExpandSafely(const char* destination)
+FileFailure ExpandSafely(const char* destination, bool notedAhead)
 {
     DWORD oldAttributes = GetFileAttributesA(destination);
     if (oldAttributes != INVALID_FILE_ATTRIBUTES) return ReplaceSafely(destination, oldAttributes);
@@ -367,7 +371,7 @@ FileFailure ExpandSafely(const char* destination)
     FileFact fact;
     bool known = ReadFileFact(destination, fact) && fact.ours();
     FileFailure failure = ExpandAsNew(destination, known ? fact.found : FileStep::Created,
-                                      known ? fact.original.c_str() : nullptr);
+                                      known ? fact.original.c_str() : nullptr, notedAhead);
     if (failure != FileFailure::DestinationUnwritable || !NameTaken()) return failure;
     // The name was taken meanwhile: that file is replaced safely.
     oldAttributes = GetFileAttributesA(destination);
@@ -448,6 +452,27 @@ bool AskForDisk(HWND page, int disk)
     return true;
 }
 
+// The record has each new file of the disk ahead of the disk's copy, all in
+// one write: a file no one has where the disk puts one. Files found there
+// are noted one at a time, at their turn, as what they are found to be. A
+// file noted here that is never made costs the rollback nothing.
+void NoteDiskAhead(int disk)
+{
+    const int count = Disks[disk - 1].FileCount;
+    FreeBlock(NotedAhead);
+    NotedAhead = count > 0 ? static_cast<char*>(AllocBlock(static_cast<std::size_t>(count))) : nullptr;
+    if (NotedAhead == nullptr) return;
+    HoldAheadLines();
+    for (int entry = 1; entry <= count; ++entry) {
+        FixedText<256> destination;
+        NotedAhead[entry - 1] = !EntryOf(disk, entry).SourceName.empty() && BuildDestPath(destination, disk, entry) &&
+                                GetFileAttributesA(destination) == INVALID_FILE_ATTRIBUTES &&
+                                NoteCreating(destination);
+    }
+    // Unwritten, each file is noted again at its turn.
+    if (!WriteHeldLines()) std::memset(NotedAhead, 0, static_cast<std::size_t>(count));
+}
+
 void ShowFileStatus(const Display& display, const FileEntry& file)
 {
     FixedText<256> status;
@@ -466,6 +491,8 @@ void CopyOneFile(Display& display, int disk, int entry)
         display.shownAt = now;
         ShowFileStatus(display, file);
     }
+    // While the disk's first file shows, its new files go into the record.
+    if (entry == 1) NoteDiskAhead(disk);
 
     FixedText<MAX_PATH> source;
     FixedText<256> destination;
@@ -476,7 +503,8 @@ void CopyOneFile(Display& display, int disk, int entry)
     for (bool first = true;; first = false) {
         FileFailure failure = OpenSourceFile(sourceFits ? source.c_str() : nullptr);
         if (first && shown) ShowProgress(display, percent);
-        FileFailure expanded = ExpandToDest(page, destinationFits ? destination.c_str() : nullptr);
+        FileFailure expanded = ExpandToDest(page, destinationFits ? destination.c_str() : nullptr,
+                                            NotedAhead != nullptr && NotedAhead[entry - 1] != 0);
         if (failure == FileFailure::None) failure = expanded;
         // An entry the script left empty names no file; a cancel wins.
         if (failure == FileFailure::None || file.SourceName.empty() || PageResult == PageCancel) return;
@@ -550,10 +578,10 @@ FileFailure OpenSourceFile(const char* path)
     return SourceHandle ? FileFailure::None : FileFailure::SourceUnreadable;
 }
 
-FileFailure ExpandToDest(HWND page, const char* path)
+FileFailure ExpandToDest(HWND page, const char* path, bool notedAhead)
 {
     FileFailure failure = FileFailure::None;
-    if (SourceHandle) failure = path != nullptr ? ExpandSafely(path) : FileFailure::DestinationUnwritable;
+    if (SourceHandle) failure = path != nullptr ? ExpandSafely(path, notedAhead) : FileFailure::DestinationUnwritable;
     SourceHandle.reset();
     PumpPageMessage(page);
     return failure;
@@ -571,9 +599,13 @@ void CopyAllFiles(HWND page)
         if (disk > 1 && !AskForDisk(page, disk)) break;
         UpdateWindow(page);
         EmptyBar(display);
+        HoldFileTimes();
         for (int entry = 1; entry <= Disks[disk - 1].FileCount && PageResult != PageCancel; ++entry)
             CopyOneFile(display, disk, entry);
+        WriteFileTimes();
     }
+    FreeBlock(NotedAhead);
+    NotedAhead = nullptr;
     // A cancelled or aborted installation registers nothing: its files were
     // only partly copied.
     if (PageResult == PageCancel) return;

@@ -52,8 +52,8 @@ void ExpectChecksum(const char* source);
 // file is copied, as it would be between the halves, since the file in
 // progress is always finished; a second chance in between costs each file
 // a round trip to the window system.) A null path (one that did not fit)
-// opens nothing.
+// opens nothing. notedAhead: the record has the new file ahead already.
 FileFailure OpenSourceFile(const char* path);
-FileFailure ExpandToDest(HWND page, const char* path);
+FileFailure ExpandToDest(HWND page, const char* path, bool notedAhead = false);
 
 #endif

@@ -29,26 +29,55 @@ bool Loaded = false;
 bool Open = false;
 bool Viewing = false;
 FileHandle Journal;
+// The lines ahead of changes held back for one write, and whether they are.
+TextBuffer Held;
+bool Holding = false;
+// Facts of files made whose times are still to be read (HoldFileTimes),
+// each a whole line with its time left as TimeToRead. A file's time is
+// settled once its handle is closed, and one look at a folder reads the
+// times of all its files, where a look at each costs as much as a small
+// file's copy.
+TextBuffer Unstamped;
+bool Stamping = false;
+constexpr char TimeToRead[] = "????????????????";  // no path holds a "?": its first marks the line
+
+bool WriteTimedFacts();
 
 const char* RunSection()
 {
     return SectionName(Section::Run);
 }
 
-// Two keys of one length, without regard to case. Plain ASCII is compared
-// here, a byte at a time: the comparison that knows the code page costs
-// more, and a record holds hundreds of keys of one length. A key with a
-// character of the code page (a trail byte may look like a letter) goes to
-// the system's comparison.
-bool SameKey(const char* a, const char* b)
+// Whether the first length characters of a and b are the same without
+// regard to case, with no "=" or end among a's. Plain ASCII is compared
+// here, a byte at a time, and the first byte that differs ends it: a record
+// holds hundreds of keys of one length, and the copy looks for a key among
+// them for every file. Text with a character of the code page (a trail byte
+// may look like a letter) goes to the system's comparison.
+bool SameText(const char* a, const char* b, std::size_t length)
 {
-    for (; *a != '\0'; ++a, ++b) {
-        if ((*a | *b) & 0x80) return lstrcmpiA(a, b) == 0;
-        char x = *a >= 'a' && *a <= 'z' ? static_cast<char>(*a - 32) : *a;
-        char y = *b >= 'a' && *b <= 'z' ? static_cast<char>(*b - 32) : *b;
-        if (x != y) return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (a[i] == '\0' || a[i] == '=' || b[i] == '\0') return false;
+        if ((a[i] | b[i]) & 0x80) {
+            Path x, y;
+            if (length >= x.Capacity) return false;
+            for (std::size_t k = i; k < length; ++k)
+                if (a[k] == '\0' || a[k] == '=' || b[k] == '\0') return false;
+            x.assign(a), y.assign(b);
+            x.truncate(length), y.truncate(length);
+            return lstrcmpiA(x, y) == 0;
+        }
+        char c = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
+        char d = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
+        if (c != d) return false;
     }
-    return *b == '\0';
+    return true;
+}
+
+// Whether the line a starts with the key b, of that length.
+bool SameKey(const char* a, const char* b, std::size_t length)
+{
+    return SameText(a, b, length) && b[length] == '\0';
 }
 
 // The key of a "key=value" line, to compare with another.
@@ -61,14 +90,12 @@ bool KeyOf(const char* line, Path& key)
     return true;
 }
 
-// Whether a "key=value" line is key's; then the value.
+// Whether a "key=value" line is key's; then the value. Compared where the
+// line lies: the copy asks this of hundreds of lines for every file.
 const char* ValueFor(const char* keyAndValue, const char* key)
 {
     std::size_t length = std::strlen(key);
-    Path candidate;
-    if (std::strlen(keyAndValue) <= length || keyAndValue[length] != '=' || !KeyOf(keyAndValue, candidate) ||
-        !SameKey(candidate, key))
-        return nullptr;
+    if (!SameKey(keyAndValue, key, length) || keyAndValue[length] != '=') return nullptr;
     return keyAndValue + length + 1;
 }
 
@@ -77,13 +104,15 @@ const char* Next(const char* line)
     return line + std::strlen(line) + 1;
 }
 
-// The value of a line of section, or null.
+// The value of a line of section, or null: "[section] key=value", looked
+// at where it lies.
 const char* LineValue(const char* line, const char* section, const char* key)
 {
-    FixedText<16> name;
-    const char* keyAndValue;
-    if (!SplitRecordLine(line, name, keyAndValue) || std::strcmp(name, section) != 0) return nullptr;
-    return ValueFor(keyAndValue, key);
+    std::size_t length = std::strlen(section);
+    if (*key == '\0' || line[0] != '[' || std::strncmp(line + 1, section, length) != 0 || line[length + 1] != ']' ||
+        line[length + 2] != ' ')
+        return nullptr;
+    return ValueFor(line + length + 3, key);
 }
 
 // What the lines say of a file, merged; false when they say nothing.
@@ -92,8 +121,9 @@ bool MergedFile(const char* lines, const char* key, FileFact& merged)
     bool found = false;
     for (const char* line = lines; *line != '\0'; line = Next(line)) {
         const char* value = LineValue(line, SectionName(Section::Files), key);
+        if (value == nullptr) continue;
         FileFact fact;
-        if (value == nullptr || !ParseFileFact(value, fact)) continue;
+        if (!ParseFileFact(value, fact)) continue;
         if (found) MergeFileFact(merged, fact);
         else merged = fact;
         found = true;
@@ -120,8 +150,9 @@ void TakeLines(TextBuffer& to, char* lines)
 
 // The lines the record holds now: the journal's (or only the run's changes
 // while they are undone), or the file's of InstallDir, read into scratch.
-const char* CurrentLines(TextBuffer& scratch)
+const char* CurrentLines(TextBuffer& scratch, bool timesFirst = true)
 {
+    if (timesFirst) WriteTimedFacts();
     if (Viewing) return View.c_str();
     if (Loaded) return Lines.c_str();
     Path path;
@@ -153,27 +184,139 @@ FileHandle OpenForAdding(const char* path, DWORD disposition)
 // One line more: into the journal (on the disk before the call returns when
 // flush says so: a line ahead of a change), or, outside a run, into
 // InstallDir's record file. False when it could not be written.
-bool AddLine(const char* section, const char* key, const char* value, bool flush = true)
+void FormatLine(TextBuffer& line, const char* section, const char* key, const char* value)
 {
-    TextBuffer line;
     line.append("[", 1), line.append(section, std::strlen(section)), line.append("] ", 2);
     line.append(key, std::strlen(key)), line.append("=", 1);
     std::size_t length = 0;
     while (value[length] != '\0' && value[length] != '\r' && value[length] != '\n') ++length;
     line.append(value, length), line.append("", 1);
+}
+
+bool AddLine(const char* section, const char* key, const char* value, bool flush = true)
+{
+    TextBuffer line;
+    FormatLine(line, section, key, value);
     if (!Loaded) {
         Path path;
         FileHandle file = RecordPathIn(InstallDir, path) ? OpenForAdding(path, OPEN_ALWAYS) : FileHandle();
         return file && WriteLines(file.get(), line.c_str(), true);
     }
     Lines.append(line.c_str(), line.length());
+    if (Holding && flush) return Held.append(line.c_str(), line.length());
     return Journal && WriteLines(Journal.get(), line.c_str(), flush);
+}
+
+// Whether a fact of the file at the full path waits for its time.
+bool TimeToReadOf(const char* full)
+{
+    for (const char* line = Unstamped.c_str(); *line != '\0'; line = Next(line))
+        if (LineValue(line, SectionName(Section::Files), full) != nullptr) return true;
+    return false;
 }
 
 bool AddFileLine(const Path& path, const FileFact& fact, bool flush)
 {
     FixedText<MAX_PATH + 64> value;
+    // A file's lines stay in the order of its changes.
+    if (TimeToReadOf(path)) WriteTimedFacts();
     return FormatFileFact(fact, value) && AddLine(SectionName(Section::Files), path, value, flush);
+}
+
+// The name part of a full path, and the length of its folder.
+const char* NamePart(const char* full, std::size_t& folderLength)
+{
+    const char* slash = nullptr;
+    for (const char* c = full; *c != '\0'; ++c)
+        if (*c == '\\') slash = c;
+    folderLength = slash != nullptr ? static_cast<std::size_t>(slash - full) : 0;
+    return slash != nullptr ? slash + 1 : full;
+}
+
+// The time of each waiting fact of a file in the folder of the line first,
+// from one look at the folder.
+void ReadFolderTimes(char* first)
+{
+    const std::size_t keyAt = std::strlen(SectionName(Section::Files)) + 3;  // "[Files] "
+    std::size_t folderLength, count = 0;
+    NamePart(first + keyAt, folderLength);
+    // The waiting lines of that folder: where each name lies, and its time.
+    struct Waiting {
+        const char* name;
+        std::size_t length;
+        char* time;
+    };
+    for (const char* line = first; *line != '\0'; line = Next(line)) ++count;
+    auto* waiting = static_cast<Waiting*>(AllocBlock(count * sizeof(Waiting)));
+    if (waiting == nullptr) return;
+    count = 0;
+    for (char* line = first; *line != '\0'; line = const_cast<char*>(Next(line))) {
+        char* time = std::strchr(line, TimeToRead[0]);
+        const char* equals = std::strchr(line + keyAt, '=');
+        std::size_t otherFolder;
+        const char* name = equals != nullptr ? NamePart(line + keyAt, otherFolder) : nullptr;
+        if (time != nullptr && time[-1] == ',' && name != nullptr && name < equals && otherFolder == folderLength &&
+            SameText(line + keyAt, first + keyAt, folderLength))
+            waiting[count++] = {name, static_cast<std::size_t>(equals - name), time};
+    }
+    Path pattern;
+    pattern.assign(first + keyAt);
+    pattern.truncate(folderLength);
+    WIN32_FIND_DATAA found;
+    HANDLE search = pattern.appendWhole("\\*.*") ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+            for (std::size_t k = 0; k < count; ++k) {
+                const Waiting& file = waiting[k];
+                if (file.time[0] != TimeToRead[0] ||
+                    !(SameKey(file.name, found.cFileName, file.length) ||
+                      SameKey(file.name, found.cAlternateFileName, file.length)))
+                    continue;
+                FixedText<20> digits;
+                FormatText(digits, "%08lX%08lX", found.ftLastWriteTime.dwHighDateTime,
+                           found.ftLastWriteTime.dwLowDateTime);
+                std::memcpy(file.time, digits.c_str(), 16);
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    // What the look did not find (a name the folder does not list so) is
+    // looked up by itself; a file gone meanwhile keeps no time.
+    for (std::size_t k = 0; k < count; ++k) {
+        const Waiting& file = waiting[k];
+        Path path;
+        FixedText<32> stamp;
+        if (file.time[0] != TimeToRead[0] || !path.assignWhole(first + keyAt)) continue;
+        path.truncate(folderLength);
+        path.append("\\").append(file.name);
+        path.truncate(folderLength + 1 + file.length);
+        if (FileStamp(path, stamp)) std::memcpy(file.time, std::strchr(stamp, ',') + 1, 16);
+        else file.time[0] = '-';  // no longer waiting, and never written
+    }
+    FreeBlock(waiting);
+}
+
+// The waiting facts with their times, into the record.
+bool WriteTimedFacts()
+{
+    char* lines = Unstamped.data();
+    if (lines == nullptr) return true;
+    for (char* line = lines; *line != '\0'; line = const_cast<char*>(Next(line))) {
+        const char* time = std::strchr(line, TimeToRead[0]);
+        if (time != nullptr && time[-1] == ',') ReadFolderTimes(line);
+    }
+    // A file gone meanwhile has no fact; the line ahead of its making says
+    // enough.
+    TextBuffer timed;
+    for (const char* line = lines; *line != '\0'; line = Next(line)) {
+        const char* time = std::strchr(line, TimeToRead[0]);
+        if (time == nullptr) timed.append(line, std::strlen(line) + 1);
+    }
+    Unstamped.clear();
+    if (timed.length() == 0) return true;
+    Lines.append(timed.c_str(), timed.length());
+    return Journal && WriteLines(Journal.get(), timed.c_str(), false);
 }
 
 // The lines of the last run: from its "[Run] begun=" line on; null when
@@ -248,7 +391,9 @@ void CloseJournal()
     Journal.reset();
     Lines.clear();
     View.clear();
-    Loaded = Open = Viewing = false;
+    Held.clear();
+    Unstamped.clear();
+    Loaded = Open = Viewing = Holding = Stamping = false;
 }
 
 }  // namespace
@@ -374,7 +519,9 @@ bool ReadFileFact(const char* path, FileFact& fact)
 {
     Path full;
     TextBuffer scratch;
-    return FullPath(path, full) && MergedFile(CurrentLines(scratch), full, fact);
+    if (!FullPath(path, full)) return false;
+    if (TimeToReadOf(full)) WriteTimedFacts();
+    return MergedFile(CurrentLines(scratch, false), full, fact);
 }
 
 char* ReadSection(const char* path, const char* section)
@@ -425,6 +572,7 @@ bool RunOpen()
 
 void EndRun(bool completed)
 {
+    WriteFileTimes();
     if (Loaded) AddLine(RunSection(), "ended", completed ? "complete" : "undone");
     Open = Viewing = false;
 }
@@ -600,6 +748,30 @@ bool NoteCreating(const char* path)
     return FullPath(path, full) && AddFileLine(full, fact, true);
 }
 
+void HoldFileTimes()
+{
+    Stamping = Loaded && !Viewing;
+}
+
+bool WriteFileTimes()
+{
+    Stamping = false;
+    return WriteTimedFacts();
+}
+
+void HoldAheadLines()
+{
+    Holding = Loaded;
+}
+
+bool WriteHeldLines()
+{
+    Holding = false;
+    bool written = Held.length() == 0 || (Journal && WriteLines(Journal.get(), Held.c_str(), true));
+    Held.clear();
+    return written;
+}
+
 bool NoteUpdating(const char* path, const char* temporaryName)
 {
     Path full;
@@ -645,17 +817,21 @@ void NoteFile(const char* path, FileStep found, const char* original, const char
 {
     FixedText<32> stamp, read;
     Path full;
-    if (!FileStamp(path, stamp) || !FullPath(path, full)) return;
+    bool later = Stamping && Loaded && !Viewing;
+    if ((!later && !FileStamp(path, stamp)) || !FullPath(path, full)) return;
     if (sum == nullptr && FileSum(path, read)) sum = read;
     if (sum == nullptr) return;
     FileFact fact;
     fact.step = found;
     fact.takeLengthAndSum(sum);
-    fact.time.assign(std::strchr(stamp, ',') + 1);
+    fact.time.assign(later ? TimeToRead : std::strchr(stamp, ',') + 1);
     bool kept = original != nullptr && *original != '\0';
     if (kept && !fact.original.assignWhole(original)) return;
     // After the change: the next line ahead of one puts this on the disk too.
-    AddFileLine(full, fact, false);
+    FixedText<MAX_PATH + 64> value;
+    if (later && TimeToReadOf(full)) WriteTimedFacts();
+    if (!later) AddFileLine(full, fact, false);
+    else if (FormatFileFact(fact, value)) FormatLine(Unstamped, SectionName(Section::Files), full, value);
     if (found == FileStep::Same) LogLine("identical, left %s", full.c_str());
     else if (kept) LogLine("installed %s (the file there before is kept as %s)", full.c_str(), original);
     else LogLine("installed %s", full.c_str());

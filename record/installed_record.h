@@ -140,6 +140,23 @@ bool KeepOriginal(const char* path, FixedText<MAX_PATH>& original);
 bool NoteCreating(const char* path);
 bool NoteUpdating(const char* path, const char* temporaryName);
 
+// Lines ahead of many changes at once (a disk's new files): from
+// HoldAheadLines on, a line ahead of a change waits, and WriteHeldLines puts
+// all of them on the disk in one write and one flush, before the first of
+// those changes is made. A flush costs a turn of the disk on a real PC.
+// Outside a run each line is written as it comes. False when they could not
+// be written: none of the changes is made.
+void HoldAheadLines();
+bool WriteHeldLines();
+
+// The facts of files made wait for their times from HoldFileTimes on, and
+// WriteFileTimes reads the times of all of them, a look at each folder,
+// and puts the facts into the record. A reading of the record, or a change
+// of a waiting file, writes them first. The rollback needs none of them:
+// the lines ahead of the changes name every file.
+void HoldFileTimes();
+bool WriteFileTimes();
+
 // After the change, or for a file found as the package has it: what was
 // found there (Created, Replaced with where the original is kept, or Same)
 // and the file as it lies now, its handle closed (only then has the system

@@ -15,6 +15,8 @@ public:
 
     const char* c_str() const { return text_ != nullptr ? text_ : ""; }
     std::size_t length() const { return length_; }
+    // The text to change in place (its length stays); null while empty.
+    char* data() { return length_ != 0 ? text_ : nullptr; }
     void clear()
     {
         length_ = 0;

@@ -46,7 +46,7 @@ const char* const KindName[Kinds] = {"into an empty folder", "over the same file
 // rounds. The page's calls are counted
 // only from its first "Copying" to "Updating Registry...", so the pause's
 // message polling and the registration stay out.
-constexpr int Profiled = 33;
+constexpr int Profiled = 38;
 const char* ProfiledName[Profiled];
 LONGLONG Spent[2 * Kinds][Profiled];
 long Calls[2 * Kinds][Profiled];
@@ -141,6 +141,11 @@ void ProfileThePage()
     Profile<30>("kernel32.dll", "GetFullPathNameA", GetFullPathNameA);
     Profile<31>("kernel32.dll", "FlushFileBuffers", FlushFileBuffers);
     Profile<32>("kernel32.dll", "FindClose", FindClose);
+    Profile<33>("kernel32.dll", "GlobalAlloc", GlobalAlloc);
+    Profile<34>("kernel32.dll", "GlobalFree", GlobalFree);
+    Profile<35>("kernel32.dll", "lstrcmpiA", lstrcmpiA);
+    Profile<36>("user32.dll", "LoadStringA", LoadStringA);
+    Profile<37>("kernel32.dll", "SetFilePointer", SetFilePointer);
 }
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
