@@ -364,7 +364,9 @@ FileFailure ReplaceSafely(const char* destination, DWORD oldAttributes)
 // which costs about as much as expanding a file of 30 kB.
 FileFailure ExpandSafely(const char* destination, bool notedAhead)
 {
-    DWORD oldAttributes = GetFileAttributesA(destination);
+    // A file noted ahead was not there a moment ago; should it be now, the
+    // new file's creation fails and it is replaced safely below.
+    DWORD oldAttributes = notedAhead ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(destination);
     if (oldAttributes != INVALID_FILE_ATTRIBUTES) return ReplaceSafely(destination, oldAttributes);
     // A file the package had there and that is gone is made anew as what
     // the record found there first.

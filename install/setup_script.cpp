@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "record/installed_record.h"
+#include "shell/memory.h"
 #include "shell/script_limits.h"
 #include "shell/globals.h"
 #include "shell/handles.h"
@@ -139,20 +141,43 @@ bool ApplyDirectoryKeyword(const char* keyword, FileEntry& entry)
     return true;  // no keyword: the file goes from SetupDir into InstallDir
 }
 
+// A value of a section read whole, as GetPrivateProfileStringA gives it:
+// without the blanks around it or a pair of quotes that encloses it; false
+// when it is longer than a script line.
+bool ProfileValue(const char* value, FixedText<256>& out)
+{
+    while (*value == ' ' || *value == '\t') ++value;
+    std::size_t length = 0;
+    for (std::size_t i = 0; value[i] != '\0'; ++i)
+        if (value[i] != ' ' && value[i] != '\t') length = i + 1;
+    if (length >= 2 && value[0] == '"' && value[length - 1] == '"') ++value, length -= 2;
+    if (length > MaxLine) return false;
+    out.assign(value);  // cut past the blanks at its end, which go
+    out.truncate(length);
+    return true;
+}
+
+// Each disk's section is read whole, once: every look-up by the profile
+// functions opens the script again, and a disk may have hundreds of lines.
 bool ReadFileEntries()
 {
     for (int i = 0; i < DiskCount; ++i) {
-        for (int n = 1; n <= Disks[i].FileCount; ++n) {
+        char* lines = ReadSection(ScriptPath, LoadText(IDS_DISK1 + i));
+        bool sound = true;
+        for (int n = 1; sound && n <= Disks[i].FileCount; ++n) {
             FixedText<16> key;
             FormatText(key, "%d", n);
+            const char* value = FindKey(lines, key);
             FixedText<256> line;
-            if (!ReadWholeLine(LoadText(IDS_DISK1 + i), key, "", line)) return false;
-            if (line.empty()) continue;  // the entry stays all zero and names no file
+            sound = value == nullptr || ProfileValue(value, line);
+            if (!sound || line.empty()) continue;  // an empty entry stays all zero and names no file
             FileEntry& entry = Disks[i].FirstEntry[n - 1];
             FixedText<256> keyword;
             SplitFileLine(line, entry, keyword);
-            if (!ApplyDirectoryKeyword(keyword, entry)) return false;
+            sound = ApplyDirectoryKeyword(keyword, entry);
         }
+        FreeBlock(lines);
+        if (!sound) return false;
     }
     return true;
 }

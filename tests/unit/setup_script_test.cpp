@@ -372,14 +372,23 @@ UINT WINAPI LoggedGetInt(LPCSTR section, LPCSTR key, INT def, LPCSTR file)
     return ImportHook<LoggedGetInt>::Real()(section, key, def, file);
 }
 
+DWORD WINAPI LoggedGetSection(LPCSTR section, LPSTR out, DWORD size, LPCSTR file)
+{
+    ProfileReads.push_back(std::string(section) + " (whole)");
+    return ImportHook<LoggedGetSection>::Real()(section, out, size, file);
+}
+
 }  // namespace
 
 TEST_F(Script, SectionsAndKeysAreReadInOrderAndNothingPastAFailure)
 {
     ImportHook<LoggedGetString> text("kernel32.dll", "GetPrivateProfileStringA");
     ImportHook<LoggedGetInt> number("kernel32.dll", "GetPrivateProfileIntA");
+    ImportHook<LoggedGetSection> section("kernel32.dll", "GetPrivateProfileSectionA");
 
-    Write("[DiskLabel]\nDisk1=A\n[FileCounts]\nDisk1=2\n[Disk1]\n1=A,B,C,RootDir\n2=A,B,C,RootDir\n"
+    // A disk's lines are read in one piece, each value as a key's read
+    // would give it: without the blanks around it and enclosing quotes.
+    Write("[DiskLabel]\nDisk1=A\n[FileCounts]\nDisk1=2\n[Disk1]\n1=A,B,C,RootDir\n2 = \"D,E,F G,RootDir\"  \n"
           "[PM Info]\n1=A,B,C\n");
     ProfileReads.clear();
     ASSERT_EQ(1, LoadSetupScript());
@@ -389,11 +398,14 @@ TEST_F(Script, SectionsAndKeysAreReadInOrderAndNothingPastAFailure)
         "DiskLabel/Disk6", "DirectoryName/RootDir", "DirectoryName/SubDir1", "DirectoryName/SubDir2",
         "DirectoryName/SubDir3", "DirectoryName/SubDir4", "DirectoryName/SubDir5", "DirectoryName/SubDir6",
         "DirectoryName/WinDir", "DirectoryName/WinSystemDir", "DirectoryName/WinInfDir",
-        "FileCounts/Disk1 (int)", "Disk1/1", "Disk1/2", "PM Info/1", "PM Info/2", "Main/OEM (int)",
+        "FileCounts/Disk1 (int)", "Disk1 (whole)", "PM Info/1", "PM Info/2", "Main/OEM (int)",
         "Main/DefaultSerialMouse (int)", "Startup/FileName", "Startup/Title", "Startup/Mfg",
         "Startup/MouseDriver", "Startup/MouseInf", "Startup/DriverDate", "Startup/PS2InfSection",
         "Startup/SerialInfSection", "Startup/PS2Name", "Startup/SeialName"};
     EXPECT_EQ(expected, ProfileReads);
+    EXPECT_STREQ("D", Disks[0].FirstEntry[1].SourceName.c_str());
+    EXPECT_STREQ("E", Disks[0].FirstEntry[1].DestName.c_str());
+    EXPECT_STREQ("F G", Disks[0].FirstEntry[1].Description.c_str());
     FreeInstallList();
 
     // A refused count stops the load: no file line, group item or later key is read.
