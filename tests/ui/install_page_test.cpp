@@ -786,6 +786,59 @@ TEST_F(InstallPage, AnothersFileThatCannotComeBackIsRecordedAndTheRollbackBrings
     EXPECT_FALSE(FileExists(dest_ + "\\ORIGINAL"));
 }
 
+namespace {
+
+// The run's journal as the disk held it when the first new file was made.
+std::string JournalAtFirstFile;
+
+HANDLE WINAPI SeeJournalFirst(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                              DWORD disposition, DWORD flags, HANDLE from)
+{
+    FixedText<MAX_PATH> journal;
+    if (disposition == CREATE_NEW && JournalAtFirstFile.empty() && JournalPath(journal))
+        JournalAtFirstFile = ReadTextFile(journal.c_str());
+    return ImportHook<SeeJournalFirst>::Real()(path, access, share, security, disposition, flags, from);
+}
+
+}  // namespace
+
+// Every new file of a disk, in any folder, is in the journal before the
+// first is made; once made, each has its time as its folder lists it and
+// the sum of its bytes, a file put twice those of the second.
+TEST_F(InstallPage, ADisksNewFilesAreOnTheDiskAheadOfItsCopyAndEachTakesItsTimeAfter)
+{
+    const std::string windows = WindowsDir.c_str();
+    Load("[DiskLabel]\nDisk1=One\n[FileCounts]\nDisk1=4\n[DirectoryName]\nSubDir1=HELP\nWinDir=WIN\n"
+         "[Disk1]\n1=ONE.TXT,ONE.TXT,One\n2=TWO.TXT,TWO.TXT,Two,SubDir1\n3=THREE.TXT,ZORVA3.TXT,Three,WinDir\n"
+         "4=FOUR.TXT,ONE.TXT,One again\n");
+    Source("ONE.TXT", "one");
+    Source("HELP\\TWO.TXT", Pattern(70000, 5));
+    Source("WIN\\THREE.TXT", "three");
+    Source("FOUR.TXT", "four");
+    const std::string made[] = {dest_ + "\\ONE.TXT", dest_ + "\\HELP\\TWO.TXT", windows + "\\ZORVA3.TXT"};
+    JournalAtFirstFile.clear();
+    {
+        ImportHook<SeeJournalFirst> create("kernel32.dll", "CreateFileA");
+        EXPECT_EQ(PageNext, Run());
+    }
+    for (const std::string& path : made) {
+        FixedText<MAX_PATH> full;
+        ASSERT_TRUE(FullPath(path.c_str(), full));
+        EXPECT_NE(std::string::npos, JournalAtFirstFile.find("[Files] " + std::string(full) + "=creating\r\n"))
+            << path << " in\n" << JournalAtFirstFile;
+        FileFact fact;
+        FixedText<32> stamp, sum, recorded;
+        ASSERT_TRUE(ReadFileFact(path.c_str(), fact)) << path;
+        ASSERT_TRUE(FileStamp(path.c_str(), stamp) && FileSum(path.c_str(), sum));
+        fact.lengthAndSum(recorded);
+        EXPECT_EQ(FileStep::Created, fact.step) << path;
+        EXPECT_STREQ(std::strchr(stamp, ',') + 1, fact.time) << path;
+        EXPECT_STREQ(sum, recorded) << path;
+    }
+    EXPECT_EQ("four", ReadTextFile(made[0]));
+    DeleteFileA(made[2].c_str());
+}
+
 // The program group, made after the copy: an existing group is reused, a
 // shortcut of the same name replaced (and kept), and a group that cannot be
 // made costs only a notice.
