@@ -10,8 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "record/installed_record.h"
 #include "shell/globals.h"
+#include "shell/services.h"
 #include "sysconfig/driver_registration.h"
+#include "tests/support/files.h"
+#include "tests/support/import_patch.h"
 #include "tests/support/test_env.h"
 #include "tests/support/registry.h"
 #include "tests/support/value_log.h"
@@ -114,6 +118,17 @@ protected:
     const std::string installDir = TestDirectory() + "\\Zorva";
     const std::string script = installDir + "\\SETUP.REC";  // the record
 };
+
+// The values set while the run's journal lacks the line of what they held.
+std::vector<std::string> SetUnrecorded;
+
+LONG WINAPI RecordedFirst(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
+{
+    const std::string line = std::string("[PS2] ") + (name != nullptr ? name : "@") + "=";
+    if (ReadTextFile(std::string(WindowsDir.c_str()) + "\\SETUP.RUN").find(line) == std::string::npos)
+        SetUnrecorded.push_back(line);
+    return ImportHook<RecordedFirst>::Real()(key, name, reserved, type, data, size);
+}
 
 }  // namespace
 
@@ -258,7 +273,17 @@ TEST_F(DriverRegistration, ExistingClassKeyIsUpdatedInPlaceAndItsValuesRecorded)
     SetText(HKEY_LOCAL_MACHINE, classKey, "DriverDesc", OldDesc);
     SetText(HKEY_LOCAL_MACHINE, classKey, "InfSection", "PS2_Inst");  // no DriverDate
     SerialMouse = 0;
-    RegisterMouseDriver();
+    // In a run, what each value held is on the disk before it changes.
+    ReadWindowsDirectory();
+    ASSERT_TRUE(BeginRun());
+    SetUnrecorded.clear();
+    {
+        ImportHook<RecordedFirst> set("advapi32.dll", "RegSetValueExA");
+        RegisterMouseDriver();
+    }
+    EndRun(true);
+    ASSERT_TRUE(SettleRecord());
+    EXPECT_EQ(std::vector<std::string>{}, SetUnrecorded);
 
     ExpectClassKey("Mouse\\0000", "PS2", "Zorva PS/2 Wheel Mouse", "QX_PS2", "*msmouse");
     EXPECT_EQ("Mouse\\0000", TextOf(HKEY_LOCAL_MACHINE, device, "Driver"));
